@@ -1,0 +1,102 @@
+#include "common/modKorvel.h"
+
+#include "common/rterror.h"
+#include "common/userMessage.h"
+#include "common/version.h"
+#include "platform/files.h"
+#include "platform/shell.h"
+
+#include <new>
+
+namespace modKorvel {
+
+bool FileExists(const std::string& sPath) {
+    if (sPath.empty()) {
+        return false;
+    }
+    try {
+        return platform::isListedPlainFile(sPath);
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string GetFileName(std::string_view sPath, bool bNoExtension, char separator) {
+    const auto lastSeparator = sPath.rfind(separator);
+    const auto name = lastSeparator == std::string_view::npos ? sPath : sPath.substr(lastSeparator + 1);
+    if (!bNoExtension) {
+        return std::string(name);
+    }
+    const auto lastDot = name.rfind('.');
+    if (lastDot == std::string_view::npos) {
+        return {};
+    }
+    return std::string(name.substr(0, lastDot));
+}
+
+std::string GetExtension(std::string_view sPath) {
+    const auto lastDot = sPath.rfind('.');
+    if (lastDot == std::string_view::npos) {
+        return std::string(sPath);
+    }
+    return std::string(sPath.substr(lastDot + 1));
+}
+
+std::string GetFolder(std::string_view sPath, char separator) {
+    const auto lastSeparator = sPath.rfind(separator);
+    if (lastSeparator == std::string_view::npos) {
+        return {};
+    }
+    return std::string(sPath.substr(0, lastSeparator + 1));
+}
+
+std::optional<std::string> AddBackslash(std::string_view sPath, char separator) {
+    if (sPath.empty()) {
+        return std::nullopt;
+    }
+    std::string result(sPath);
+    if (result.back() != separator) {
+        result += separator;
+    }
+    return result;
+}
+
+std::string AppFolderFrom(std::string_view sFolder, char separator) {
+    std::string result(sFolder);
+    if (result.empty() || result.back() != separator) {
+        result += separator;
+    }
+    return result;
+}
+
+std::optional<std::string> AppFolder() {
+    const auto folder = platform::executableFolder();
+    if (!folder || folder->empty()) {
+        return std::nullopt;
+    }
+    return AppFolderFrom(*folder);
+}
+
+std::string VersionText(std::uint16_t major, std::uint16_t minor, std::uint16_t revision) {
+    return std::to_string(major) + "." + std::to_string(minor) + std::to_string(revision);
+}
+
+std::string VersionText() {
+    return VersionText(kVersionMajor, kVersionMinor, kVersionRevision);
+}
+
+void ShellOpen(const std::string& sFile, const std::string& sFolder, const std::optional<std::string>& sParameters) {
+    std::optional<RtError> failure;
+    try {
+        failure = platform::shellOpenDocument(sFile, sFolder, sParameters);
+    } catch (const std::bad_alloc&) {
+        failure = MakeRtError(rterr::OutOfMemory);
+    } catch (...) {
+        failure = MakeRtError(rterr::InvalidProcedureCall);
+    }
+    if (failure) {
+        ShowErrorMessage("An error occurred opening '" + sFile + "': " + failure->text());
+    }
+}
+
+} // namespace modKorvel

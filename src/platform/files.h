@@ -1,0 +1,26 @@
+#pragma once
+// File queries behind the file probe and the watch cycle. None of them throws
+// or changes the file.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// True only for an existing plain file that a normal directory search lists:
+// symbolic links are followed; folders, devices, missing or empty paths,
+// hidden or system files (on platforms that have those attributes) and paths
+// that cannot be queried give false.
+bool isListedPlainFile(const std::string& path);
+
+// True exactly when some other process has the file open at this instant.
+// Handles of this process do not count where the platform can tell them
+// apart; callers must not hold the watched file open while the probe may run.
+// Any failure gives false.
+bool isHeldOpenByOtherProcess(const std::string& path);
+
+// The file's length in bytes (64-bit), following symbolic links.
+std::optional<std::int64_t> fileLength(const std::string& path);
+
+} // namespace platform

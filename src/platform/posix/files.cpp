@@ -1,0 +1,147 @@
+#include "platform/files.h"
+
+#include "platform/posix/openFileScan.h"
+#include "platform/posix/uniqueFd.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+void onLeaseBreak(int) {}
+
+// The kernel tells a lease holder with SIGIO that another process wants the
+// file; SIGIO's default action ends the process. The probe gives its lease up
+// at once anyway, so the signal only needs to be harmless.
+void makeLeaseBreakSignalHarmless() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGIO, nullptr, &current) != 0) {
+            return;
+        }
+        const bool isDefault = (current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_DFL;
+        if (!isDefault) {
+            return; // someone else already handles or ignores it
+        }
+        struct sigaction action {};
+        action.sa_handler = onLeaseBreak;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGIO, &action, nullptr);
+    });
+}
+
+bool statRegular(const std::string& path, struct stat& info) {
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+} // namespace
+
+namespace posix {
+
+bool anyOtherProcessHolds(dev_t device, ino_t inode) {
+    DIR* proc = ::opendir("/proc");
+    if (proc == nullptr) {
+        return false;
+    }
+    const pid_t self = ::getpid();
+    bool found = false;
+    while (!found) {
+        const dirent* process = ::readdir(proc);
+        if (process == nullptr) {
+            break;
+        }
+        char* end = nullptr;
+        const long pid = std::strtol(process->d_name, &end, 10);
+        if (end == process->d_name || *end != '\0' || pid <= 0 || pid == self) {
+            continue;
+        }
+        const std::string fdFolder = std::string("/proc/") + process->d_name + "/fd";
+        const int folder = ::open(fdFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder < 0) {
+            continue; // gone, or not ours to inspect
+        }
+        DIR* descriptors = ::fdopendir(folder);
+        if (descriptors == nullptr) {
+            ::close(folder);
+            continue;
+        }
+        while (const dirent* descriptor = ::readdir(descriptors)) {
+            if (descriptor->d_name[0] == '.') {
+                continue;
+            }
+            // Following the /proc link stats the open file itself, even if it
+            // has been renamed since it was opened.
+            struct stat info {};
+            if (::fstatat(folder, descriptor->d_name, &info, 0) == 0 && info.st_dev == device && info.st_ino == inode) {
+                found = true;
+                break;
+            }
+        }
+        ::closedir(descriptors);
+    }
+    ::closedir(proc);
+    return found;
+}
+
+} // namespace posix
+
+bool isListedPlainFile(const std::string& path) {
+    struct stat info {};
+    return statRegular(path, info);
+}
+
+bool isHeldOpenByOtherProcess(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    makeLeaseBreakSignalHarmless();
+
+    // A write lease is granted only while no other descriptor for the file is
+    // open anywhere in the system; it is taken and given back at once, so the
+    // file is never read, written or kept from anyone for more than an
+    // instant. O_NONBLOCK keeps the open itself from waiting on another
+    // process's lease (and on a FIFO that replaced the file meanwhile).
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat info {};
+    if (!fd) {
+        if (errno == EWOULDBLOCK) {
+            return true; // another process holds a lease, so it has the file open
+        }
+        return statRegular(path, info) && posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
+    }
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    if (::fcntl(fd.get(), F_SETLEASE, F_WRLCK) == 0) {
+        ::fcntl(fd.get(), F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    if (errno == EAGAIN) {
+        return true; // another descriptor is open on the file
+    }
+    // Refused for another reason: not the file's owner (EACCES), or a file
+    // system without leases (EINVAL). Look for holders instead.
+    return posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
+}
+
+std::optional<std::int64_t> fileLength(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+} // namespace platform

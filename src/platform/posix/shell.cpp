@@ -1,0 +1,81 @@
+#include "platform/shell.h"
+
+#include "platform/errors.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// The desktop's "open with the default program" command, looked up in PATH
+// now, so that nothing but async-signal-safe calls run after fork.
+std::optional<std::string> findOpener() {
+    const char* pathVariable = std::getenv("PATH");
+    const std::string_view searchPath =
+        pathVariable != nullptr && *pathVariable != '\0' ? pathVariable : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= searchPath.size()) {
+        auto end = searchPath.find(':', start);
+        if (end == std::string_view::npos) {
+            end = searchPath.size();
+        }
+        std::string candidate(searchPath.substr(start, end - start));
+        if (!candidate.empty()) {
+            candidate += "/xdg-open";
+            if (::access(candidate.c_str(), X_OK) == 0) {
+                return candidate;
+            }
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<RtError> shellOpenDocument(const std::string& file, const std::string& folder,
+                                         const std::optional<std::string>& /*parameters: xdg-open takes none*/) {
+    const auto opener = findOpener();
+    if (!opener) {
+        return rtErrorFromOs(ENOENT);
+    }
+    // A relative name that starts with "-" would read as an option.
+    const std::string document = !file.empty() && file.front() == '-' ? "./" + file : file;
+    std::vector<char*> argv{const_cast<char*>(opener->c_str()), const_cast<char*>(document.c_str()), nullptr};
+    const char* workingFolder = folder.empty() ? nullptr : folder.c_str();
+
+    // Started as a grandchild that init adopts, so the program neither waits
+    // for the opened program nor leaves a zombie behind.
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return lastRtError();
+    }
+    if (child == 0) {
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            ::setsid();
+            if (workingFolder != nullptr && ::chdir(workingFolder) != 0) {
+                // Like the shell, an unusable working folder does not stop the open.
+            }
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::_exit(grandchild < 0 ? 1 : 0);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+        return MakeRtError(rterr::OutOfMemory); // the second fork failed
+    }
+    return std::nullopt;
+}
+
+} // namespace platform

@@ -1,0 +1,52 @@
+#include "platform/errors.h"
+
+#include <windows.h>
+
+namespace platform {
+
+RtError rtErrorFromOs(int osError) {
+    switch (static_cast<DWORD>(osError)) {
+    case ERROR_FILE_NOT_FOUND:
+        return MakeRtError(rterr::FileNotFound);
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+        return MakeRtError(rterr::PathNotFound);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return MakeRtError(rterr::PermissionDenied);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return MakeRtError(rterr::DiskFull);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return MakeRtError(rterr::FileAlreadyExists);
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return MakeRtError(rterr::TooManyFiles);
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return MakeRtError(rterr::OutOfMemory);
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+        return MakeRtError(rterr::DeviceUnavailable);
+    case ERROR_CRC:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE:
+        return MakeRtError(rterr::DeviceIoError);
+    case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+        return MakeRtError(rterr::BadFileNameOrNumber);
+    default:
+        return MakeRtError(rterr::PathFileAccessError);
+    }
+}
+
+RtError lastRtError() {
+    return rtErrorFromOs(static_cast<int>(::GetLastError()));
+}
+
+} // namespace platform

@@ -1,0 +1,70 @@
+#include "platform/files.h"
+
+#include "platform/win32/text.h"
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+constexpr DWORD kSkippedByNormalSearch = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+
+// Whether a normal directory search for the pattern lists anything: hidden,
+// system and folder entries are passed over, as the shell's own listing does.
+bool normalSearchFinds(const std::wstring& pattern) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool listed = false;
+    do {
+        listed = (found.dwFileAttributes & kSkippedByNormalSearch) == 0;
+    } while (!listed && ::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return listed;
+}
+
+} // namespace
+
+bool isListedPlainFile(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    const std::wstring widePath = win32::wideFromUtf8(path);
+    if (!normalSearchFinds(widePath)) {
+        return false;
+    }
+    // A wildcard pattern may match a file above, but has no attributes of its own.
+    const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool isHeldOpenByOtherProcess(const std::string& path) {
+    // Asking for write access with no sharing fails with a sharing violation
+    // whenever any other handle to the file is open, whatever sharing that
+    // handle allows. Nothing is read or written.
+    const std::string ansiPath = win32::ansiFromUtf8(path);
+    HANDLE handle = ::CreateFileA(ansiPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const bool sharingViolation = ::GetLastError() == ERROR_SHARING_VIOLATION;
+        ::SetLastError(ERROR_SUCCESS);
+        return sharingViolation;
+    }
+    ::CloseHandle(handle);
+    ::SetLastError(ERROR_SUCCESS);
+    return false;
+}
+
+std::optional<std::int64_t> fileLength(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !::GetFileAttributesExW(win32::wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+} // namespace platform

@@ -1,0 +1,70 @@
+#include "watch/modSentrel.h"
+
+#include "common/convert.h"
+#include "common/modKorvel.h"
+#include "platform/files.h"
+#include "platform/locale.h"
+
+namespace modSentrel {
+
+std::string_view FileStateText(FileState state) {
+    switch (state) {
+    case fsFree:
+        return "Free";
+    case fsOpen:
+        return "Open";
+    case fsError:
+        return "Error";
+    case fsNoFile:
+        return "No File";
+    }
+    return "Error";
+}
+
+bool IsFileLocked(const std::string& sPath) {
+    try {
+        return platform::isHeldOpenByOtherProcess(sPath);
+    } catch (...) {
+        return false;
+    }
+}
+
+FileState GetFileState(const std::string& sPath) {
+    try {
+        if (!modKorvel::FileExists(sPath)) {
+            return fsNoFile;
+        }
+        return IsFileLocked(sPath) ? fsOpen : fsFree;
+    } catch (...) {
+        return fsError;
+    }
+}
+
+std::string FormatFileSize(std::string_view sSize, std::string_view decimalSeparator) {
+    const auto number = convert::ParseNumber(sSize, decimalSeparator);
+    if (!number) {
+        return std::string(sSize);
+    }
+    struct Unit {
+        double divisor;
+        const char* word;
+    };
+    static constexpr Unit units[] = {
+        {1073741824.0, " gb"},
+        {1048576.0, " mb"},
+        {1024.0, " kb"},
+    };
+    for (const auto& unit : units) {
+        if (*number > unit.divisor) {
+            return convert::FormatGeneral(convert::RoundHalfEven(*number / unit.divisor, 2), decimalSeparator) +
+                   unit.word;
+        }
+    }
+    return std::string(sSize) + " bytes";
+}
+
+std::string FormatFileSize(std::string_view sSize) {
+    return FormatFileSize(sSize, platform::userNumberFormat().decimalSeparator);
+}
+
+} // namespace modSentrel

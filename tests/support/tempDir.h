@@ -1,0 +1,33 @@
+#pragma once
+// A fresh folder for one test, removed with everything in it afterwards.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& fsPath() const { return m_path; }
+    // The folder, or a name inside it, as the core's UTF-8 text.
+    std::string path() const;
+    std::string path(std::string_view name) const;
+
+    // Creates (or replaces) a file with these bytes and returns its path.
+    std::string write(std::string_view name, std::string_view bytes) const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::string utf8(const std::filesystem::path& path);
+std::string readFile(const std::string& path);
+
+} // namespace testsupport
