@@ -2,8 +2,10 @@
 
 #include "platform/win32/text.h"
 
-#include <shellapi.h>
 #include <windows.h>
+
+// After <windows.h>, which it depends on.
+#include <shellapi.h>
 
 namespace platform {
 
