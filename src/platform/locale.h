@@ -12,4 +12,13 @@ struct NumberFormat {
 // The user's number format; "." when the locale cannot be read.
 NumberFormat userNumberFormat();
 
+// The locale's designators for times before and after noon ("AM" and "PM" in
+// US English); either may be empty, as in many 24-hour locales.
+struct DayHalfDesignators {
+    std::string beforeNoon;
+    std::string afterNoon;
+};
+
+DayHalfDesignators userDayHalfDesignators();
+
 } // namespace platform

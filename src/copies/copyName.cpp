@@ -1,0 +1,68 @@
+#include "copies/copyName.h"
+
+#include "common/modKorvel.h"
+
+#include <cstdio>
+
+namespace copies {
+
+namespace {
+
+std::string twoDigits(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+std::string stampFor(const CopyNameServices& services) {
+    return CopyTimestamp(services.now(), services.designators());
+}
+
+} // namespace
+
+std::string CopyTimestamp(const platform::LocalDateTime& time, const platform::DayHalfDesignators& designators) {
+    char date[32];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d ", time.year, time.month, time.day);
+    const int hour12 = time.hour % 12 == 0 ? 12 : time.hour % 12;
+    return date + twoDigits(hour12) + "-" + twoDigits(time.minute) + "-" + twoDigits(time.second) + " " +
+           (time.hour < 12 ? designators.beforeNoon : designators.afterNoon);
+}
+
+CopyNameParts CopyNamePartsFor(std::string_view appFolder, std::string_view watchedPath, bool bManual, char separator) {
+    CopyNameParts parts;
+    parts.folder = std::string(appFolder) + "Copies" + separator;
+    parts.manual = bManual;
+    const auto fileName = modKorvel::GetFileName(watchedPath, false, separator);
+    if (fileName.find('.') == std::string::npos) {
+        parts.baseName = fileName;
+    } else {
+        parts.baseName = modKorvel::GetFileName(watchedPath, true, separator);
+        parts.extension = modKorvel::GetExtension(watchedPath);
+    }
+    return parts;
+}
+
+std::string CopyCandidate(const CopyNameParts& parts, std::string_view timestamp, std::int64_t counter) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(counter));
+    std::string name = parts.folder + parts.baseName + " - ";
+    name += timestamp;
+    if (parts.manual) {
+        name += " - Manual";
+    }
+    name += std::string(" (") + number + ")";
+    if (parts.extension) {
+        name += "." + *parts.extension;
+    }
+    return name;
+}
+
+std::string ChooseCopyName(const CopyNameParts& parts, const CopyNameServices& services) {
+    std::string candidate = CopyCandidate(parts, stampFor(services), 1);
+    for (std::int64_t counter = 2; services.exists && services.exists(candidate); ++counter) {
+        candidate = CopyCandidate(parts, stampFor(services), counter);
+    }
+    return candidate;
+}
+
+} // namespace copies
