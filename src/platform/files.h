@@ -2,6 +2,8 @@
 // File queries behind the file probe and the watch cycle. None of them throws
 // or changes the file.
 
+#include "platform/clock.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,5 +24,8 @@ bool isHeldOpenByOtherProcess(const std::string& path);
 
 // The file's length in bytes (64-bit), following symbolic links.
 std::optional<std::int64_t> fileLength(const std::string& path);
+
+// The file's date modified in local time, to the second, following symbolic links.
+std::optional<LocalDateTime> fileModifiedLocal(const std::string& path);
 
 } // namespace platform

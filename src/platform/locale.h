@@ -21,4 +21,10 @@ struct DayHalfDesignators {
 
 DayHalfDesignators userDayHalfDesignators();
 
+struct LocalDateTime;
+
+// A date and time in the user's general date format: the short date, a blank
+// and the long time; the date alone at exactly midnight.
+std::string generalDateText(const LocalDateTime& time);
+
 } // namespace platform

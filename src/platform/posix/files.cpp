@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -142,6 +143,16 @@ std::optional<std::int64_t> fileLength(const std::string& path) {
         return std::nullopt;
     }
     return static_cast<std::int64_t>(info.st_size);
+}
+
+std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
+    struct stat info {};
+    std::tm local{};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || ::localtime_r(&info.st_mtime, &local) == nullptr) {
+        return std::nullopt;
+    }
+    return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                         local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
 } // namespace platform

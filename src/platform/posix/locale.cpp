@@ -1,7 +1,12 @@
 #include "platform/locale.h"
 
+#include "platform/clock.h"
+
+#include <ctime>
 #include <langinfo.h>
 #include <locale.h>
+
+#include <string_view>
 
 namespace platform {
 
@@ -10,7 +15,22 @@ namespace {
 struct UserLocale {
     NumberFormat number;
     DayHalfDesignators dayHalf{"AM", "PM"};
+    std::string shortDate = "%Y-%m-%d";
+    std::string longTime = "%H:%M:%S";
+    locale_t handle = static_cast<locale_t>(nullptr); // kept for formatting, never freed
 };
+
+bool isPlainCLocale(std::string_view name) {
+    return name.empty() || name == "C" || name == "POSIX" || name.starts_with("C.");
+}
+
+// A two-digit year makes a log that outlives a century ambiguous: widen it.
+std::string withFullYear(std::string format) {
+    for (std::size_t at = format.find("%y"); at != std::string::npos; at = format.find("%y", at)) {
+        format[at + 1] = 'Y';
+    }
+    return format;
+}
 
 // Read from the user's environment locale rather than the process's current
 // C locale, which a toolkit may or may not have switched. The environment
@@ -31,7 +51,18 @@ const UserLocale& userLocale() {
         if (const char* pm = ::nl_langinfo_l(PM_STR, user)) {
             result.dayHalf.afterNoon = pm;
         }
-        ::freelocale(user);
+        // The plain C locale states no preference of the user's; its US-style
+        // dates with two-digit years are replaced by ISO dates.
+        const char* timeLocale = ::nl_langinfo_l(_NL_LOCALE_NAME(LC_TIME), user);
+        if (!isPlainCLocale(timeLocale != nullptr ? timeLocale : "")) {
+            if (const char* date = ::nl_langinfo_l(D_FMT, user); date != nullptr && *date != '\0') {
+                result.shortDate = withFullYear(date);
+            }
+            if (const char* time = ::nl_langinfo_l(T_FMT, user); time != nullptr && *time != '\0') {
+                result.longTime = time;
+            }
+        }
+        result.handle = user;
         return result;
     }();
     return cached;
@@ -45,6 +76,30 @@ NumberFormat userNumberFormat() {
 
 DayHalfDesignators userDayHalfDesignators() {
     return userLocale().dayHalf;
+}
+
+std::string generalDateText(const LocalDateTime& time) {
+    const auto& locale = userLocale();
+    std::tm parts{};
+    parts.tm_year = time.year - 1900;
+    parts.tm_mon = time.month - 1;
+    parts.tm_mday = time.day;
+    parts.tm_hour = time.hour;
+    parts.tm_min = time.minute;
+    parts.tm_sec = time.second;
+    parts.tm_isdst = -1;
+    std::tm normalised = parts;
+    if (::timegm(&normalised) != -1) {
+        parts.tm_wday = normalised.tm_wday; // for formats that name the weekday
+        parts.tm_yday = normalised.tm_yday;
+    }
+    const bool midnight = time.hour == 0 && time.minute == 0 && time.second == 0;
+    const std::string format = midnight ? locale.shortDate : locale.shortDate + " " + locale.longTime;
+    char text[256];
+    const std::size_t length = locale.handle != static_cast<locale_t>(nullptr)
+                                   ? ::strftime_l(text, sizeof text, format.c_str(), &parts, locale.handle)
+                                   : std::strftime(text, sizeof text, format.c_str(), &parts);
+    return std::string(text, length);
 }
 
 } // namespace platform

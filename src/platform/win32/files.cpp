@@ -67,4 +67,18 @@ std::optional<std::int64_t> fileLength(const std::string& path) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
+std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !::GetFileAttributesExW(win32::wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (!::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
+        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        return std::nullopt;
+    }
+    return LocalDateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/locale.h"
 
+#include "platform/clock.h"
 #include "platform/win32/text.h"
 
 #include <windows.h>
@@ -28,6 +29,28 @@ NumberFormat userNumberFormat() {
 
 DayHalfDesignators userDayHalfDesignators() {
     return {userLocaleText(LOCALE_S1159), userLocaleText(LOCALE_S2359)};
+}
+
+std::string generalDateText(const LocalDateTime& time) {
+    SYSTEMTIME parts{};
+    parts.wYear = static_cast<WORD>(time.year);
+    parts.wMonth = static_cast<WORD>(time.month);
+    parts.wDay = static_cast<WORD>(time.day);
+    parts.wHour = static_cast<WORD>(time.hour);
+    parts.wMinute = static_cast<WORD>(time.minute);
+    parts.wSecond = static_cast<WORD>(time.second);
+    wchar_t date[128] = {};
+    wchar_t clock[128] = {};
+    if (::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &parts, nullptr, date, 128, nullptr) == 0) {
+        return {};
+    }
+    if (time.hour == 0 && time.minute == 0 && time.second == 0) {
+        return win32::utf8FromWide(date);
+    }
+    if (::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &parts, nullptr, clock, 128) == 0) {
+        return {};
+    }
+    return win32::utf8FromWide(date) + " " + win32::utf8FromWide(clock);
 }
 
 } // namespace platform
