@@ -13,4 +13,8 @@ extern const char kPathSeparator;
 // it (without a trailing separator except at a root); nullopt when it cannot.
 std::optional<std::string> executableFolder();
 
+// The file watched until the user chooses another: "current.csv" in a folder
+// "CURRENT DOWNLOAD" of the user's download folder.
+std::string defaultWatchedPath();
+
 } // namespace platform

@@ -30,4 +30,9 @@ std::optional<std::string> executableFolder() {
     return win32::utf8FromWide(buffer.substr(0, isRoot ? backslash + 1 : backslash));
 }
 
+std::string defaultWatchedPath() {
+    // The download folder on drive Z: that the program was first made for.
+    return "Z:\\CURRENT DOWNLOAD\\current.csv";
+}
+
 } // namespace platform

@@ -1,0 +1,10 @@
+#pragma once
+// Paints a progress bar into a picture box: a dark blue bar over the
+// button-face background, its right end 10 units short of the proportional
+// position lValue / lMax of the box's width.
+
+#include "app/view.h"
+
+#include <cstdint>
+
+void DrawProgress(view::PictureBox& picBox, std::int32_t lValue, std::int32_t lMax);

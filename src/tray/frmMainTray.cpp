@@ -1,0 +1,54 @@
+// The main window's handling of its tray icon: bring the window back, pop up
+// the menu, and carry out the menu's "open" and "close".
+
+#include "app/frmMain.h"
+
+void frmMain::wireSysTray() {
+    if (!m_frmSysTray) {
+        return;
+    }
+    SysTrayEvents events;
+    events.SysTrayMouseUp = [this](std::int32_t eButton) { m_frmSysTray_SysTrayMouseUp(eButton); };
+    events.SysTrayMouseDown = [this](std::int32_t eButton) { m_frmSysTray_SysTrayMouseDown(eButton); };
+    events.SysTrayDoubleClick = [this](std::int32_t eButton) { m_frmSysTray_SysTrayDoubleClick(eButton); };
+    events.MenuClick = [this](std::int32_t lIndex, const std::string& sKey) { m_frmSysTray_MenuClick(lIndex, sKey); };
+    m_frmSysTray->setEvents(std::move(events));
+}
+
+void frmMain::bringBackMainWindow() {
+    auto& window = m_controls.window;
+    for (const auto& part : {+[](view::Window& w) { w.setState(view::WindowState::Normal); },
+                             +[](view::Window& w) { w.show(); }, +[](view::Window& w) { w.bringToFront(); }}) {
+        try {
+            part(window);
+        } catch (...) {
+        }
+    }
+}
+
+void frmMain::m_frmSysTray_SysTrayMouseUp(std::int32_t eButton) {
+    if (eButton == trayButton::Left) {
+        bringBackMainWindow();
+    }
+}
+
+void frmMain::m_frmSysTray_SysTrayMouseDown(std::int32_t eButton) {
+    if (eButton == trayButton::Right && m_frmSysTray) {
+        m_frmSysTray->ShowMenu();
+    }
+}
+
+void frmMain::m_frmSysTray_SysTrayDoubleClick(std::int32_t /*eButton: either button*/) {
+    bringBackMainWindow();
+}
+
+void frmMain::m_frmSysTray_MenuClick(std::int32_t /*lIndex: the key alone decides*/, const std::string& sKey) {
+    try {
+        if (sKey == "open") {
+            bringBackMainWindow();
+        } else if (sKey == "close") {
+            m_controls.window.close();
+        }
+    } catch (...) {
+    }
+}

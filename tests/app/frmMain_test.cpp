@@ -1,0 +1,504 @@
+// The main window's logic against fake controls, a fake clock and tray, and
+// real files: start-up, commands, the watch tick with its notifications,
+// copies, the log commands and the tray wiring.
+
+#include "app/frmMain.h"
+
+#include "common/modKorvel.h"
+#include "common/userMessage.h"
+#include "support/fakeTray.h"
+#include "support/fakeView.h"
+#include "support/fileHolder.h"
+#include "support/tempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+using testsupport::FakeTray;
+using testsupport::TempDir;
+
+namespace {
+
+class FakeHost : public frmMainHost {
+public:
+    explicit FakeHost(std::string folder) : m_folder(std::move(folder)) {}
+
+    std::unique_ptr<frmSysTray> createSysTray() override {
+        return std::make_unique<frmSysTray>(tray, tray, [] { return 0x0A280105u; }); // NT 5.1
+    }
+    std::uint64_t stateIcon(int image) override { return 1000u + static_cast<std::uint64_t>(image); }
+    std::uint64_t windowIcon() override { return 999; }
+    void setWindowIcons() override { ++windowIconsSet; }
+    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) override {
+        dialogs.push_back(title + "|" + filter);
+        return dialogAnswer;
+    }
+    void beep(std::int32_t frequency, std::int32_t milliseconds) override {
+        beeps.push_back(std::to_string(frequency) + "/" + std::to_string(milliseconds));
+    }
+    void showFileInFolder(const std::string& path) override { shown.push_back("select:" + path); }
+    void openFolder(const std::string& folder) override { shown.push_back("folder:" + folder); }
+    void pumpMessages() override {
+        ++pumps;
+        if (onPump) {
+            auto pump = onPump;
+            pump();
+        }
+    }
+    void quit() override { ++quits; }
+    platform::LocalDateTime now() override { return clock; }
+    std::string generalDate(const platform::LocalDateTime& t) override {
+        char text[32];
+        std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", t.day, t.month, t.year, t.hour, t.minute,
+                      t.second);
+        return text;
+    }
+    std::optional<std::string> appFolder() override { return m_folder; }
+
+    FakeTray tray;
+    platform::LocalDateTime clock{2026, 12, 6, 6, 41, 39};
+    int windowIconsSet = 0;
+    std::vector<std::string> dialogs;
+    std::optional<std::string> dialogAnswer;
+    std::vector<std::string> beeps;
+    std::vector<std::string> shown;
+    int pumps = 0;
+    std::function<void()> onPump;
+    int quits = 0;
+
+private:
+    std::string m_folder;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() : host(*modKorvel::AddBackslash(app.path())) {}
+
+    void SetUp() override {
+        savedSink = SetUserMessageSink([this](const UserMessage& m) { messages.push_back(m.text); });
+    }
+    void TearDown() override { SetUserMessageSink(savedSink); }
+
+    // Loads the window with `settings` as the content of Settings.ini (none when empty).
+    frmMain& load(const std::string& settings = {}) {
+        if (!settings.empty()) {
+            app.write("Settings.ini", settings);
+        }
+        form = std::make_unique<frmMain>(view.controls(), host);
+        form->Form_Load();
+        return *form;
+    }
+    std::string settingsText() const { return testsupport::readFile(app.path("Settings.ini")); }
+    std::string logText() const { return testsupport::readFile(app.path("Log.csv")); }
+    std::vector<std::filesystem::path> copies() const {
+        std::vector<std::filesystem::path> found;
+        for (const auto& entry : std::filesystem::directory_iterator(app.fsPath() / "Copies")) {
+            found.push_back(entry.path().filename());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    // The newest icon handle the tray was given.
+    std::uint64_t trayIcon() const { return form->sysTray() ? form->sysTray()->IconHandle() : 0; }
+
+    TempDir app;   // the application folder
+    TempDir files; // where the watched files live
+    testsupport::FakeMainWindow view;
+    FakeHost host;
+    std::unique_ptr<frmMain> form;
+    std::vector<std::string> messages;
+    UserMessageSink savedSink;
+};
+
+// --- start-up ---------------------------------------------------------------
+
+TEST_F(MainWindowTest, FirstStartWritesTheEightDefaultsInReadOrder) {
+    load();
+    EXPECT_EQ(settingsText(), "[Main]\r\nINTERVAL=500\r\nMONITOR=0\r\nBEEP=0\r\nNOTIFY=0\r\nCOPY=0\r\nBALLOON=1\r\n"
+                              "FOLLOWLOG=1\r\nFILENAME=" +
+                                  platform::defaultWatchedPath() + "\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(app.fsPath() / "Copies"));
+    EXPECT_FALSE(view.Timer1.enabled());
+    EXPECT_EQ(view.Timer1.interval(), 500);
+    EXPECT_EQ(view.chkMonitor.value(), 0);
+    EXPECT_EQ(view.chkBalloonTip.value(), 1);
+    EXPECT_EQ(view.chkFollowLog.value(), 1);
+    EXPECT_EQ(view.txtFileName.text(), platform::defaultWatchedPath());
+    EXPECT_EQ(host.windowIconsSet, 1);
+
+    const std::string version = modKorvel::VersionText();
+    EXPECT_TRUE(view.window.caption.starts_with("Sentrel"));
+    EXPECT_TRUE(view.window.caption.ends_with(" v" + version));
+    EXPECT_EQ(view.lblSubTitle.text, "v" + version);
+    ASSERT_NE(form->sysTray(), nullptr);
+    EXPECT_EQ(form->sysTray()->ToolTip(), "Sentrel v" + version);
+    EXPECT_EQ(trayIcon(), 999u);
+    const auto& items = form->sysTray()->menuItems();
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].caption, "&Open Sentrel");
+    EXPECT_EQ(items[0].key, "open");
+    EXPECT_EQ(items[1].caption, "-");
+    EXPECT_EQ(items[2].key, "close");
+    EXPECT_EQ(form->sysTray()->DefaultMenuIndex(), 0);
+}
+
+TEST_F(MainWindowTest, StoredSettingsRunTheirHandlersWhileLoading) {
+    load("[Main]\r\nINTERVAL=250\r\nMONITOR=1\r\nBEEP=1\r\nFILENAME=" + files.path("a.csv") + "\r\n");
+    EXPECT_TRUE(view.Timer1.enabled());
+    EXPECT_EQ(view.Timer1.interval(), 250);
+    EXPECT_EQ(view.chkBeep.value(), 1);
+    EXPECT_EQ(view.txtFileName.text(), files.path("a.csv"));
+    EXPECT_NE(settingsText().find("MONITOR=1\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, UnusableStoredValuesLeaveTheDesignedOnes) {
+    load("[Main]\r\nINTERVAL=abc\r\nMONITOR=1\r\nNOTIFY=7\r\nCOPY=x\r\n");
+    EXPECT_EQ(view.txtInterval.text(), "abc");
+    EXPECT_EQ(view.Timer1.interval(), 500);
+    EXPECT_TRUE(view.Timer1.enabled());
+    EXPECT_EQ(view.chkNotify.value(), 0);
+    EXPECT_EQ(view.chkMakeCopy.value(), 0);
+}
+
+TEST_F(MainWindowTest, AGreyedMonitorSwitchLeavesWatchingOff) {
+    load("[Main]\r\nMONITOR=2\r\n");
+    EXPECT_EQ(view.chkMonitor.value(), 2);
+    EXPECT_FALSE(view.Timer1.enabled());
+    EXPECT_EQ(trayIcon(), 999u) << "the tray did not exist yet when the switch was set";
+}
+
+// --- commands -----------------------------------------------------------------
+
+TEST_F(MainWindowTest, CheckBoxesWriteTheirStateAndTheMonitorSwitchesWatching) {
+    load();
+    view.chkBeep.setValue(1);
+    EXPECT_NE(settingsText().find("BEEP=1\r\n"), std::string::npos);
+    view.chkBeep.setValue(0);
+    EXPECT_NE(settingsText().find("BEEP=0\r\n"), std::string::npos);
+
+    view.chkMonitor.setValue(1);
+    EXPECT_TRUE(view.Timer1.enabled());
+    EXPECT_EQ(view.picAni.image, 0) << "the animation starts only with the first tick";
+    view.Timer1.tick();
+    EXPECT_EQ(view.picAni.image, 1);
+    view.chkMonitor.setValue(0);
+    EXPECT_FALSE(view.Timer1.enabled());
+    EXPECT_EQ(view.picAni.image, 0);
+    EXPECT_EQ(trayIcon(), 1005u) << "the monitoring-off icon";
+    EXPECT_NE(settingsText().find("MONITOR=0\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, IntervalBoxTakesEachUsableTextAndStoresEveryText) {
+    load();
+    view.chkMonitor.setValue(1);
+    // Typing 70000 into an emptied box: 7, 70, 700, 7000 are taken, 70000 is not.
+    for (const char* typed : {"", "7", "70", "700", "7000", "70000"}) {
+        view.txtInterval.setText(typed);
+    }
+    EXPECT_EQ(view.Timer1.interval(), 7000);
+    EXPECT_NE(settingsText().find("INTERVAL=70000\r\n"), std::string::npos);
+    view.txtInterval.setText("abc");
+    EXPECT_EQ(view.Timer1.interval(), 7000);
+    EXPECT_NE(settingsText().find("INTERVAL=abc\r\n"), std::string::npos);
+    view.txtInterval.setText("250.5"); // half to even
+    EXPECT_EQ(view.Timer1.interval(), 250);
+    view.txtInterval.setText("0");
+    EXPECT_EQ(view.Timer1.interval(), 0);
+    EXPECT_FALSE(view.Timer1.tick()) << "an interval of 0 gives no ticks";
+    EXPECT_TRUE(view.Timer1.enabled());
+}
+
+TEST_F(MainWindowTest, FileChooserSetsThePathAndACancelChangesNothing) {
+    load();
+    host.dialogAnswer = files.path("report.csv");
+    view.cmdFileOpen.click();
+    EXPECT_EQ(host.dialogs.back(), "Select a file to monitor|All Files|*.*");
+    EXPECT_EQ(view.txtFileName.text(), files.path("report.csv"));
+    EXPECT_NE(settingsText().find("FILENAME=" + files.path("report.csv") + "\r\n"), std::string::npos);
+
+    host.dialogAnswer.reset();
+    view.cmdFileOpen.click();
+    EXPECT_EQ(view.txtFileName.text(), files.path("report.csv"));
+    EXPECT_NE(settingsText().find("FILENAME=" + files.path("report.csv") + "\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, FolderButtonsShowTheFileAndTheCopiesFolder) {
+    load();
+    view.txtFileName.setText(files.path("current.csv"));
+    view.cmdOpenFolder.click();
+    view.cmdFolderCopiesOpen.click();
+    view.txtFileName.setText("");
+    view.cmdOpenFolder.click(); // an empty path shows nothing
+    ASSERT_EQ(host.shown.size(), 2u);
+    EXPECT_EQ(host.shown[0], "select:" + files.path("current.csv"));
+    EXPECT_EQ(host.shown[1], "folder:" + app.path("Copies"));
+}
+
+// --- the watch tick -------------------------------------------------------------
+
+class WatchTickTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        watched = files.write("current.csv", std::string(1536, 'x'));
+        load("[Main]\r\nMONITOR=1\r\nFILENAME=" + watched + "\r\n");
+    }
+    void setModified(int hoursAgo) {
+        std::filesystem::last_write_time(files.fsPath() / "current.csv",
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::hours(hoursAgo));
+    }
+    std::string watched;
+};
+
+TEST_F(WatchTickTest, RecordsTheFirstStateThenOnlyChanges) {
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 1u);
+    const auto& first = view.lstLog.rows[0];
+    EXPECT_EQ(first.time, "06/12/2026 06:41:39");
+    EXPECT_EQ(first.icon, 1);
+    EXPECT_EQ(first.state, "Free");
+    EXPECT_EQ(first.sizeText, "1.5 kb");
+    EXPECT_EQ(first.sizeBytes, "1536");
+    EXPECT_FALSE(first.dateModified.empty());
+    // Fields 3 and 4 of the log line are in the opposite order to the columns.
+    EXPECT_EQ(logText(), "06/12/2026 06:41:39,Free,1536,1.5 kb," + first.dateModified + "\r\n");
+
+    view.Timer1.tick();
+    view.Timer1.tick();
+    EXPECT_EQ(view.lstLog.rows.size(), 1u) << "no change, no row";
+
+    files.write("current.csv", std::string(2048, 'y'));
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 2u);
+    EXPECT_EQ(view.lstLog.rows[1].sizeBytes, "2048");
+    EXPECT_EQ(view.lstLog.rows[1].sizeText, "2048 bytes");
+
+    setModified(5); // same length, other date
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 3u);
+    EXPECT_NE(view.lstLog.rows[2].dateModified, view.lstLog.rows[1].dateModified);
+    EXPECT_EQ(view.lstLog.lastEnsured, 3) << "Follow Log brings the newest row into view";
+
+    // Three changes, three CR LF lines of five fields.
+    const auto log = logText();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
+    EXPECT_EQ(std::count(log.begin(), log.end(), ','), 12);
+}
+
+TEST_F(WatchTickTest, MissingReappearingAndOpenFiles) {
+    view.Timer1.tick();
+    std::filesystem::remove(files.fsPath() / "current.csv");
+    view.Timer1.tick();
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 2u);
+    const auto& gone = view.lstLog.rows[1];
+    EXPECT_EQ(gone.state, "No File");
+    EXPECT_EQ(gone.icon, 4);
+    EXPECT_EQ(gone.sizeText, "Unknown");
+    EXPECT_EQ(gone.sizeBytes, "Unknown");
+    EXPECT_EQ(gone.dateModified, "Unknown");
+    EXPECT_EQ(trayIcon(), 1004u);
+    EXPECT_NE(logText().find(",No File,Unknown,Unknown,Unknown\r\n"), std::string::npos);
+
+    files.write("current.csv", "back");
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 3u);
+    EXPECT_EQ(view.lstLog.rows[2].state, "Free");
+    EXPECT_EQ(view.lstLog.rows[2].sizeBytes, "4");
+
+    {
+        testsupport::FileHolder holder(watched, "r");
+        ASSERT_TRUE(holder.holding());
+        view.Timer1.tick();
+        EXPECT_EQ(trayIcon(), 1002u);
+        EXPECT_EQ(holder.release(), 0);
+    }
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 5u);
+    EXPECT_EQ(view.lstLog.rows[3].state, "Open");
+    EXPECT_EQ(view.lstLog.rows[3].icon, 2);
+    EXPECT_EQ(view.lstLog.rows[4].state, "Free");
+}
+
+TEST_F(WatchTickTest, ClearLogViewMakesTheNextTickRecordAgain) {
+    view.Timer1.tick();
+    const auto logBefore = logText();
+    view.cmdClearLogView.click();
+    EXPECT_TRUE(view.lstLog.rows.empty());
+    EXPECT_EQ(logText(), logBefore);
+    view.Timer1.tick();
+    EXPECT_EQ(view.lstLog.rows.size(), 1u);
+    const auto log = logText();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+}
+
+TEST_F(WatchTickTest, AnimationRunsOneToEighteen) {
+    for (int tick = 1; tick <= 19; ++tick) {
+        view.Timer1.tick();
+        EXPECT_EQ(view.picAni.image, tick == 19 ? 1 : tick);
+    }
+}
+
+TEST_F(WatchTickTest, NotificationsFollowTheTickedBoxes) {
+    view.chkBeep.setValue(1);
+    view.chkNotify.setValue(1);
+    view.window.setState(view::WindowState::Minimized);
+    EXPECT_FALSE(view.window.visible);
+    const auto callsBefore = host.tray.calls.size();
+
+    view.Timer1.tick();
+    ASSERT_GT(host.tray.calls.size(), callsBefore);
+    const auto& balloon = host.tray.calls.back();
+    EXPECT_EQ(balloon.w.uFlags, 16u);
+    EXPECT_EQ(balloon.w.dwInfoFlags, 1u) << "information icon";
+    EXPECT_EQ(balloon.w.uTimeout, 100u);
+    EXPECT_EQ(host.beeps, std::vector<std::string>{"500/100"});
+    EXPECT_TRUE(view.window.visible);
+    EXPECT_EQ(view.window.state(), view::WindowState::Normal);
+    EXPECT_EQ(view.window.broughtToFront, 1);
+
+    std::filesystem::remove(files.fsPath() / "current.csv");
+    view.Timer1.tick();
+    EXPECT_EQ(host.tray.calls.back().w.dwInfoFlags, 2u) << "warning icon for a removed file";
+
+    // A tick without a change raises nothing.
+    const auto calls = host.tray.calls.size();
+    view.Timer1.tick();
+    EXPECT_EQ(host.beeps.size(), 2u);
+    EXPECT_EQ(host.tray.calls.size(), calls);
+}
+
+// --- copies ---------------------------------------------------------------------
+
+TEST_F(WatchTickTest, CopiesAreNamedAndMarkedManual) {
+    host.clock = {2010, 3, 5, 14, 7, 9};
+    view.cmdMakeCopy.click();
+    view.cmdMakeCopy.click();
+    view.chkMakeCopy.setValue(1);
+    view.Timer1.tick();
+    const auto made = copies();
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_EQ(made[0], "current - 2010-03-05 02-07-09 PM (0001).csv");
+    EXPECT_EQ(made[1], "current - 2010-03-05 02-07-09 PM - Manual (0001).csv");
+    EXPECT_EQ(made[2], "current - 2010-03-05 02-07-09 PM - Manual (0002).csv");
+    EXPECT_EQ(testsupport::readFile(app.path("Copies/" + made[0].string())), std::string(1536, 'x'));
+    EXPECT_TRUE(view.Timer2.enabled());
+    view.Timer2.tick();
+    EXPECT_FALSE(view.Timer2.enabled()) << "the first tick after a completed copy clears the bar";
+    EXPECT_EQ(view.picProgress.clears, 1);
+}
+
+TEST_F(WatchTickTest, RequestsDuringARunningCopyWaitForIt) {
+    files.write("current.csv", std::string(200000, 'a')); // several chunks: the copier yields
+    int pumpsWithRequests = 0;
+    host.onPump = [&] {
+        if (pumpsWithRequests++ < 2) {
+            view.cmdMakeCopy.click(); // two requests while the copy runs: one waits
+            view.Timer2.tick();
+        }
+    };
+    view.cmdMakeCopy.click();
+    host.onPump = nullptr;
+    const auto made = copies();
+    ASSERT_EQ(made.size(), 2u);
+    for (const auto& name : made) {
+        EXPECT_EQ(std::filesystem::file_size(app.fsPath() / "Copies" / name), 200000u);
+    }
+    EXPECT_EQ(view.picProgress.rectangles.size() % 2, 0u);
+    ASSERT_FALSE(view.picProgress.rectangles.empty());
+    EXPECT_EQ(view.picProgress.rectangles.back().colour.blue, 127);
+}
+
+TEST_F(WatchTickTest, ClosingDuringACopyEndsTheProgramWhenItHasFinished) {
+    files.write("current.csv", std::string(200000, 'b'));
+    host.onPump = [&] {
+        if (!form->unloaded()) {
+            form->Form_Unload();
+            EXPECT_EQ(host.quits, 0) << "not while the copy still runs";
+            view.cmdMakeCopy.click(); // abandoned: the window has gone
+        }
+    };
+    view.cmdMakeCopy.click();
+    EXPECT_EQ(host.quits, 1);
+    EXPECT_EQ(form->sysTray(), nullptr);
+    ASSERT_EQ(copies().size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(app.fsPath() / "Copies" / copies()[0]), 200000u);
+}
+
+// --- log commands -----------------------------------------------------------------
+
+TEST_F(WatchTickTest, OpenLogFileHandsOverACopy) {
+    const char* savedPath = std::getenv("PATH");
+    const std::string oldPath = savedPath != nullptr ? savedPath : "";
+    TempDir bin;
+    bin.write("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$0.log\"\n");
+    std::filesystem::permissions(bin.fsPath() / "xdg-open", std::filesystem::perms::owner_all);
+    ::setenv("PATH", bin.path().c_str(), 1);
+
+    view.Timer1.tick();
+    view.cmdOpenLog.click();
+    EXPECT_EQ(testsupport::readFile(app.path("LogTemp.csv")), logText());
+    files.write("current.csv", "changed");
+    view.Timer1.tick();
+    view.cmdOpenLog.click();
+    EXPECT_EQ(testsupport::readFile(app.path("LogTemp.csv")), logText()) << "replaced by a fresh copy";
+    ::setenv("PATH", oldPath.c_str(), 1);
+    ASSERT_TRUE(testsupport::waitForFile(bin.path("xdg-open.log"), 30));
+    EXPECT_TRUE(messages.empty());
+}
+
+// --- tray ---------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, TrayBringsTheWindowBackAndItsMenuKeysAreExact) {
+    load();
+    view.window.setState(view::WindowState::Minimized);
+    EXPECT_FALSE(view.window.visible);
+
+    host.tray.deliver(517); // right button released: not a way back
+    EXPECT_FALSE(view.window.visible);
+    host.tray.deliver(514); // left button released
+    EXPECT_TRUE(view.window.visible);
+    EXPECT_EQ(view.window.state(), view::WindowState::Normal);
+
+    view.window.setState(view::WindowState::Minimized);
+    host.tray.deliver(518); // right double click
+    EXPECT_TRUE(view.window.visible);
+
+    host.tray.deliver(513); // left press: no menu
+    EXPECT_EQ(host.tray.popups, 0);
+    host.tray.choice = 0;
+    host.tray.deliver(516); // right press: the menu, whose first item is "open"
+    EXPECT_EQ(host.tray.popups, 1);
+
+    form->m_frmSysTray_MenuClick(2, "Close");
+    EXPECT_EQ(view.window.closeRequests, 0) << "keys are compared exactly";
+    form->m_frmSysTray_MenuClick(0, "close");
+    EXPECT_EQ(view.window.closeRequests, 1);
+}
+
+TEST_F(MainWindowTest, MinimisingHidesOnlyWhereATrayCanBringItBack) {
+    load();
+    view.window.show();
+    view.window.trayAvailable = false;
+    view.window.setState(view::WindowState::Minimized);
+    EXPECT_TRUE(view.window.visible);
+    view.window.setState(view::WindowState::Normal);
+    view.window.trayAvailable = true;
+    view.window.setState(view::WindowState::Minimized);
+    EXPECT_FALSE(view.window.visible);
+}
+
+TEST_F(MainWindowTest, UnloadRemovesTheIconAndEnds) {
+    load();
+    form->Form_Unload();
+    EXPECT_EQ(form->sysTray(), nullptr);
+    EXPECT_EQ(host.tray.calls.back().message, platform::NotifyMessage::Delete);
+    EXPECT_EQ(host.quits, 1);
+}
+
+} // namespace
