@@ -1,0 +1,12 @@
+#pragma once
+// A plain tone through the sound device.
+
+#include <cstdint>
+
+namespace platform {
+
+// Plays a sine tone and returns when it has ended: true when it was played,
+// false when there is no sound device (or nothing to play it with).
+bool playTone(std::int32_t frequency, std::int32_t milliseconds);
+
+} // namespace platform

@@ -1,0 +1,36 @@
+#pragma once
+// The change list's rows for a Qt item view: the compact row store behind a
+// table model, with the state icons as decorations of the first column.
+
+#include "log/LogRows.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+#include <vector>
+
+namespace ui {
+
+class LogListModel : public QAbstractTableModel {
+public:
+    explicit LogListModel(QObject* parent = nullptr);
+
+    // The icons of the state image list, picture 1 first.
+    void setIcons(std::vector<QIcon> icons) { m_icons = std::move(icons); }
+
+    void appendRow(int icon, std::string_view time, std::string_view state, std::string_view sizeText,
+                   std::string_view sizeBytes, std::string_view dateModified);
+    void clearRows();
+    const logview::LogRows& rows() const { return m_rows; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    logview::LogRows m_rows;
+    std::vector<QIcon> m_icons;
+};
+
+} // namespace ui

@@ -1,0 +1,59 @@
+#pragma once
+// The main window on Qt Widgets: every control at its designed place, size
+// and tab position (in twips, 15 to a pixel at 96 dpi, scaled with the
+// screen), and the view adapters the core drives.
+
+#include "app/frmMain.h"
+#include "ui/qt/LogListModel.h"
+#include "ui/qt/QtControls.h"
+#include "ui/qt/QtTimer.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QTreeView;
+
+namespace ui {
+
+class MainWindow : public QWidget, public view::Window {
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The controls as the core sees them.
+    frmMainControls controls();
+
+    // view::Window
+    void setCaption(const std::string& caption) override;
+    view::WindowState state() const override;
+    void setState(view::WindowState state) override;
+    void show() override { QWidget::show(); }
+    void hide() override { QWidget::hide(); }
+    void bringToFront() override;
+    void close() override;
+    bool canHideToTray() const override;
+
+    // Called when the user closes the window (the core's unload).
+    std::function<void()> onClose;
+
+    LogListModel* logModel() const { return m_logModel; }
+    QTreeView* logView() const { return m_logView; }
+    PictureWidget* progressWidget() const { return m_progress; }
+    // The widget of a control, by its name (for tests and screenshots).
+    QWidget* control(const char* name) const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Adapters;
+    std::unique_ptr<Adapters> m_adapters;
+    LogListModel* m_logModel = nullptr;
+    QTreeView* m_logView = nullptr;
+    PictureWidget* m_progress = nullptr;
+};
+
+} // namespace ui

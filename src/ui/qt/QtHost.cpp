@@ -1,0 +1,113 @@
+#include "ui/qt/QtHost.h"
+
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "ui/qt/MainWindow.h"
+#include "ui/qt/Pictures.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QFileDialog>
+#include <QUrl>
+
+namespace ui {
+
+namespace {
+
+constexpr std::uint64_t kWindowIconHandle = 100;
+
+// GetVersion's answer for a current Windows NT: the tray component then uses
+// the wide record with balloons, as on any shell of today.
+constexpr std::uint32_t kCurrentShellVersion = 0x0000'0206;
+
+} // namespace
+
+QtHost::QtHost(MainWindow& window)
+    : m_window(window), m_windowIcon(pictures::windowIcon()),
+      m_tray([this](std::uint64_t handle) { return iconFor(handle); }) {
+    for (const auto& pixmap : pictures::stateIcons()) {
+        m_stateIcons.emplace_back(pixmap);
+    }
+}
+
+std::unique_ptr<frmSysTray> QtHost::createSysTray() {
+    return std::make_unique<frmSysTray>(m_tray, m_tray, [] { return kCurrentShellVersion; });
+}
+
+std::uint64_t QtHost::stateIcon(int image) {
+    return static_cast<std::uint64_t>(image);
+}
+
+std::uint64_t QtHost::windowIcon() {
+    return kWindowIconHandle;
+}
+
+QIcon QtHost::iconFor(std::uint64_t handle) const {
+    if (handle >= 1 && handle <= m_stateIcons.size()) {
+        return m_stateIcons[handle - 1];
+    }
+    return m_windowIcon;
+}
+
+void QtHost::setWindowIcons() {
+    m_window.setWindowIcon(m_windowIcon);
+    QApplication::setWindowIcon(m_windowIcon);
+}
+
+QString QtHost::dialogFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "*.*" means every file, also those without a full stop in their names.
+        patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        entries << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+std::optional<std::string> QtHost::chooseFile(const std::string& title, const std::string& filter) {
+    const QString chosen =
+        QFileDialog::getOpenFileName(&m_window, QString::fromStdString(title), QString(), dialogFilter(filter));
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen.toStdString();
+}
+
+void QtHost::beep(std::int32_t frequency, std::int32_t milliseconds) {
+    if (!platform::playTone(frequency, milliseconds)) {
+        QApplication::beep(); // no sound device: the desktop's bell
+    }
+}
+
+void QtHost::showFileInFolder(const std::string& path) {
+    // The freedesktop file manager interface shows the file selected; without
+    // it, the file's folder is opened.
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(QString::fromStdString(path)).toString()} << QString();
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+    if (reply.type() == QDBusMessage::ReplyMessage) {
+        return;
+    }
+    const auto slash = path.rfind('/');
+    openFolder(slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1));
+}
+
+void QtHost::openFolder(const std::string& folder) {
+    platform::shellOpenDocument(folder, folder, std::nullopt);
+}
+
+void QtHost::pumpMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtHost::quit() {
+    QCoreApplication::quit();
+}
+
+} // namespace ui

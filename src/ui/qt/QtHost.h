@@ -1,0 +1,46 @@
+#pragma once
+// What the main window needs beyond its controls, on a Linux desktop: the
+// tray on QSystemTrayIcon, the file dialog, the tone, the file manager and
+// the event loop.
+
+#include "app/frmMain.h"
+#include "ui/qt/QtTray.h"
+
+#include <QIcon>
+
+#include <vector>
+
+namespace ui {
+
+class MainWindow;
+
+class QtHost : public frmMainHost {
+public:
+    explicit QtHost(MainWindow& window);
+
+    std::unique_ptr<frmSysTray> createSysTray() override;
+    std::uint64_t stateIcon(int image) override;
+    std::uint64_t windowIcon() override;
+    void setWindowIcons() override;
+    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) override;
+    void beep(std::int32_t frequency, std::int32_t milliseconds) override;
+    void showFileInFolder(const std::string& path) override;
+    void openFolder(const std::string& folder) override;
+    void pumpMessages() override;
+    void quit() override;
+
+    QtTray& tray() { return m_tray; }
+    // The picture behind an icon handle given out above.
+    QIcon iconFor(std::uint64_t handle) const;
+
+    // "All Files|*.*" in the form Qt's dialogs take: "All Files (*)".
+    static QString dialogFilter(const std::string& filter);
+
+private:
+    MainWindow& m_window;
+    std::vector<QIcon> m_stateIcons;
+    QIcon m_windowIcon;
+    QtTray m_tray;
+};
+
+} // namespace ui
