@@ -31,6 +31,16 @@ bool isFolder(const std::wstring& path) {
 
 IoError openInto(std::intptr_t& native, const std::string& path, DWORD access, DWORD disposition) {
     const std::wstring widePath = win32::wideFromUtf8(path);
+    // Windows refuses to write to a file with the read-only attribute,
+    // whoever asks. Wine leaves that to the Unix permissions, which a root
+    // user passes; asking first gives the same answer everywhere.
+    if ((access & GENERIC_WRITE) != 0) {
+        const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY) {
+            return rtErrorFromOs(ERROR_ACCESS_DENIED);
+        }
+    }
     HANDLE handle =
         ::CreateFileW(widePath.c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
