@@ -37,6 +37,7 @@ RtError rtErrorFromOs(int osError) {
     case ENAMETOOLONG:
     case EINVAL:
         return MakeRtError(rterr::BadFileNameOrNumber);
+    case EISDIR: // a folder where a file was expected
     default:
         return MakeRtError(rterr::PathFileAccessError);
     }

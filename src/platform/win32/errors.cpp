@@ -40,6 +40,7 @@ RtError rtErrorFromOs(int osError) {
     case ERROR_INVALID_NAME:
     case ERROR_FILENAME_EXCED_RANGE:
         return MakeRtError(rterr::BadFileNameOrNumber);
+    case ERROR_DIRECTORY: // a folder where a file was expected
     default:
         return MakeRtError(rterr::PathFileAccessError);
     }

@@ -1,0 +1,82 @@
+#pragma once
+// Raw file I/O for the copier and the change log writer. A File owns one OS
+// handle; every operation reports failure as the error the user would be
+// shown (through rtErrorFromOs), never by throwing.
+
+#include "common/rterror.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Empty on success, otherwise what went wrong.
+using IoError = std::optional<RtError>;
+
+// Names one file independently of its path (device and inode, or volume and
+// file index), so a caller can tell whether a path still names the file it created.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+class File {
+public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens an existing file for reading. Other programs may go on reading,
+    // writing, renaming and deleting it meanwhile (on Windows: all three
+    // sharing flags), so that the program writing a watched file is never
+    // stopped by our read.
+    IoError openForRead(const std::string& path);
+    // Creates the file, or empties an existing one, for writing.
+    IoError createForWrite(const std::string& path);
+    // Opens an existing file for writing, leaving its contents as they are.
+    IoError openForWrite(const std::string& path);
+    // Opens for writing with the position at the end, creating the file when missing.
+    IoError openForAppend(const std::string& path);
+
+    bool isOpen() const;
+
+    // The file's current length, as the OS knows it now.
+    IoError length(std::int64_t& bytes) const;
+    // Moves the position to `offset` bytes from the start.
+    IoError seek(std::int64_t offset);
+    // Reads up to `size` bytes at the position; `got` is less only at the end of the file.
+    IoError read(char* buffer, std::int64_t size, std::int64_t& got);
+    // Writes all `size` bytes at the position, or fails.
+    IoError write(const char* bytes, std::int64_t size);
+    // Cuts or extends the file to `bytes`.
+    IoError resize(std::int64_t bytes);
+    // The file's identity; empty unless it is a regular file on disk.
+    std::optional<FileIdentity> identity() const;
+    // Closes the handle and reports what the OS said (a deferred write error may
+    // show only here). Closing a closed File succeeds.
+    IoError close();
+
+private:
+    void discard() noexcept;
+    // A file descriptor, or a HANDLE's value; -1 (also INVALID_HANDLE_VALUE) when closed.
+    std::intptr_t m_native = -1;
+};
+
+// The identity of the regular file at `path`; empty for folders, devices,
+// missing paths and anything that cannot be queried.
+std::optional<FileIdentity> identityOf(const std::string& path);
+
+// Deletes the file at `path` (never a folder).
+IoError removeFile(const std::string& path);
+
+// Text as the platform's text files hold it: the ANSI code page on Windows,
+// UTF-8 (unchanged) where there is no ANSI code page.
+std::string textFileBytes(std::string_view utf8);
+
+} // namespace platform

@@ -1,0 +1,183 @@
+#include "platform/fileio.h"
+
+#include "platform/errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+IoError lastError() {
+    return platform::lastRtError();
+}
+
+FileIdentity identityFrom(const struct stat& info) {
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+} // namespace
+
+File::~File() {
+    discard();
+}
+
+File::File(File&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        discard();
+        m_native = std::exchange(other.m_native, -1);
+    }
+    return *this;
+}
+
+void File::discard() noexcept {
+    if (m_native >= 0) {
+        ::close(static_cast<int>(m_native));
+        m_native = -1;
+    }
+}
+
+bool File::isOpen() const {
+    return m_native >= 0;
+}
+
+namespace {
+
+IoError openInto(std::intptr_t& native, const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        return lastError();
+    }
+    native = fd;
+    return std::nullopt;
+}
+
+} // namespace
+
+IoError File::openForRead(const std::string& path) {
+    discard();
+    return openInto(m_native, path, O_RDONLY);
+}
+
+IoError File::createForWrite(const std::string& path) {
+    discard();
+    return openInto(m_native, path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+IoError File::openForWrite(const std::string& path) {
+    discard();
+    return openInto(m_native, path, O_WRONLY);
+}
+
+IoError File::openForAppend(const std::string& path) {
+    discard();
+    return openInto(m_native, path, O_WRONLY | O_CREAT | O_APPEND);
+}
+
+IoError File::length(std::int64_t& bytes) const {
+    struct stat info {};
+    if (::fstat(static_cast<int>(m_native), &info) != 0) {
+        return lastError();
+    }
+    bytes = static_cast<std::int64_t>(info.st_size);
+    return std::nullopt;
+}
+
+IoError File::seek(std::int64_t offset) {
+    if (::lseek(static_cast<int>(m_native), static_cast<off_t>(offset), SEEK_SET) < 0) {
+        return lastError();
+    }
+    return std::nullopt;
+}
+
+IoError File::read(char* buffer, std::int64_t size, std::int64_t& got) {
+    got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(static_cast<int>(m_native), buffer + got, static_cast<std::size_t>(size - got));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastError();
+        }
+        if (n == 0) {
+            break;
+        }
+        got += n;
+    }
+    return std::nullopt;
+}
+
+IoError File::write(const char* bytes, std::int64_t size) {
+    std::int64_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(static_cast<int>(m_native), bytes + done, static_cast<std::size_t>(size - done));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastError();
+        }
+        done += n;
+    }
+    return std::nullopt;
+}
+
+IoError File::resize(std::int64_t bytes) {
+    if (::ftruncate(static_cast<int>(m_native), static_cast<off_t>(bytes)) != 0) {
+        return lastError();
+    }
+    return std::nullopt;
+}
+
+std::optional<FileIdentity> File::identity() const {
+    struct stat info {};
+    if (m_native < 0 || ::fstat(static_cast<int>(m_native), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return identityFrom(info);
+}
+
+IoError File::close() {
+    if (m_native < 0) {
+        return std::nullopt;
+    }
+    // The descriptor is gone after close() whatever it answers, EINTR included.
+    const int fd = static_cast<int>(std::exchange(m_native, -1));
+    if (::close(fd) != 0 && errno != EINTR) {
+        return lastError();
+    }
+    return std::nullopt;
+}
+
+std::optional<FileIdentity> identityOf(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return identityFrom(info);
+}
+
+IoError removeFile(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return rtErrorFromOs(EISDIR);
+    }
+    if (::unlink(path.c_str()) != 0) {
+        return lastError();
+    }
+    return std::nullopt;
+}
+
+std::string textFileBytes(std::string_view utf8) {
+    return std::string(utf8);
+}
+
+} // namespace platform
