@@ -30,6 +30,12 @@ std::string getProfileString(const std::string& section, const std::string& key,
 bool writeProfileString(const std::string& section, const std::string& key, const std::string& value,
                         const std::string& file) {
     try {
+        // Windows refuses to write a read-only file, but Wine run by root writes it anyway: checking the
+        // attribute first keeps a write-protected settings file unchanged in both.
+        const auto attributes = ::GetFileAttributesW(win32::wideFromUtf8(file).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            return false;
+        }
         return ::WritePrivateProfileStringA(win32::ansiFromUtf8(section).c_str(), win32::ansiFromUtf8(key).c_str(),
                                             win32::ansiFromUtf8(value).c_str(), win32::ansiFromUtf8(file).c_str()) != 0;
     } catch (...) {
