@@ -1,0 +1,123 @@
+#include "app/modKorvelIni.h"
+#include "platform/wholeFile.h"
+
+#include "support/tempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using testsupport::readFile;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SettingsFileOnPosix : public ::testing::Test {
+protected:
+    mode_t modeOf(const std::string& path) const {
+        struct stat info {};
+        EXPECT_EQ(::stat(path.c_str(), &info), 0);
+        return info.st_mode & 07777;
+    }
+    void setMode(const std::string& path, mode_t mode) const { ASSERT_EQ(::chmod(path.c_str(), mode), 0); }
+    // Only the names given: no temporary file left beside them.
+    void expectOnlyFiles(std::initializer_list<const char*> names) const {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(m_dir.fsPath())) {
+            found.push_back(entry.path().filename().string());
+        }
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, std::vector<std::string>(names.begin(), names.end()));
+    }
+
+    testsupport::TempDir m_dir;
+    const std::string m_content = "[Main]\r\nINTERVAL=250\r\n";
+};
+
+TEST_F(SettingsFileOnPosix, RewriteKeepsThePermissions) {
+    const auto file = m_dir.write("Settings.ini", m_content);
+    setMode(file, 0640);
+    modKorvel::WriteIniSetting("Main", "Interval", "300", file);
+    EXPECT_EQ(readFile(file), "[Main]\r\nINTERVAL=300\r\n");
+    EXPECT_EQ(modeOf(file), 0640U);
+    expectOnlyFiles({"Settings.ini"});
+}
+
+TEST_F(SettingsFileOnPosix, NewFileFollowsTheUmask) {
+    const auto previous = ::umask(027);
+    const auto file = m_dir.path("Settings.ini");
+    modKorvel::WriteIniSetting("Main", "Interval", "300", file);
+    ::umask(previous);
+    EXPECT_EQ(modeOf(file), 0640U);
+}
+
+TEST_F(SettingsFileOnPosix, WriteProtectedFileStaysUnchangedEvenForRoot) {
+    const auto file = m_dir.write("Settings.ini", m_content);
+    setMode(file, 0444);
+    EXPECT_FALSE(platform::replaceWholeFile(file, "other"));
+    modKorvel::WriteIniSetting("Main", "Interval", "300", file);
+    EXPECT_EQ(modKorvel::ReadIniSetting("Main", "Beep", file, "0"), "0");
+    EXPECT_EQ(readFile(file), m_content);
+    EXPECT_EQ(modeOf(file), 0444U);
+    expectOnlyFiles({"Settings.ini"});
+}
+
+TEST_F(SettingsFileOnPosix, FolderThatIsNotWritable) {
+    const auto file = m_dir.write("Settings.ini", m_content);
+    setMode(m_dir.path(), 0555);
+    EXPECT_EQ(modKorvel::ReadIniSetting("Main", "Interval", file, "500"), "250");
+    EXPECT_EQ(modKorvel::ReadIniSetting("Main", "Copy", file, "0"), "0");
+    modKorvel::WriteIniSetting("Main", "Interval", "300", file);
+    const auto missing = m_dir.path("New.ini");
+    EXPECT_EQ(modKorvel::ReadIniSetting("Main", "Interval", missing, "500"), "500");
+    setMode(m_dir.path(), 0755);
+    EXPECT_EQ(readFile(file), m_content);
+    expectOnlyFiles({"Settings.ini"});
+}
+
+TEST_F(SettingsFileOnPosix, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
+    const auto file = m_dir.write("Settings.ini", m_content);
+    // A file size limit makes the write of the new file fail halfway, as a full disk would.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit limited = previous;
+    limited.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool written = platform::replaceWholeFile(file, std::string(4096, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(readFile(file), m_content);
+    expectOnlyFiles({"Settings.ini"});
+}
+
+TEST_F(SettingsFileOnPosix, LinkedFileIsUpdatedThroughTheLink) {
+    fs::create_directory(m_dir.fsPath() / "real");
+    const auto target = m_dir.write("real/Settings.ini", m_content);
+    fs::create_symlink(target, m_dir.fsPath() / "Settings.ini");
+    modKorvel::WriteIniSetting("Main", "Interval", "300", m_dir.path("Settings.ini"));
+    EXPECT_TRUE(fs::is_symlink(m_dir.fsPath() / "Settings.ini"));
+    EXPECT_EQ(readFile(target), "[Main]\r\nINTERVAL=300\r\n");
+}
+
+TEST_F(SettingsFileOnPosix, ReplacementIsANewFileRenamedIntoPlace) {
+    // A reader holding the old file keeps seeing the old content, never a half-written one.
+    const auto file = m_dir.write("Settings.ini", m_content);
+    std::ifstream reader(file, std::ios::binary);
+    ASSERT_TRUE(platform::replaceWholeFile(file, "[Main]\r\nINTERVAL=1\r\n"));
+    std::string old((std::istreambuf_iterator<char>(reader)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(old, m_content);
+    EXPECT_EQ(readFile(file), "[Main]\r\nINTERVAL=1\r\n");
+}
+
+} // namespace
