@@ -1,0 +1,73 @@
+// The program as a user runs it: build/sentrel copied alone into a fresh
+// folder with a Settings.ini that switches monitoring on, a real file changed
+// under it, and what it leaves in Log.csv and Copies.
+
+#include "support/childProcess.h"
+#include "support/tempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+std::size_t lineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Waits until `done` holds, up to `seconds`.
+template <typename Condition>
+bool waitFor(Condition done, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+TEST(EndToEnd, WatchesLogsAndCopiesFromItsOwnFolder) {
+    testsupport::TempDir app;
+    testsupport::TempDir data;
+    const auto program = app.fsPath() / "sentrel";
+    std::filesystem::copy_file(SENTREL_EXECUTABLE, program);
+    const auto watched = data.write("current.csv", "a,b\r\n");
+    app.write("Settings.ini", "[Main]\r\nINTERVAL=100\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched +
+                                  "\r\n");
+
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    auto child = testsupport::ChildProcess::start({program.string()});
+    ASSERT_TRUE(child.has_value());
+
+    const auto log = app.path("Log.csv");
+    ASSERT_TRUE(waitFor([&] { return lineCount(testsupport::readFile(log)) >= 1; }, 30));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    data.write("current.csv", "a,b\r\nc,d\r\n");
+    ASSERT_TRUE(waitFor([&] { return lineCount(testsupport::readFile(log)) >= 2; }, 30));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            std::size_t copies = 0;
+            for (const auto& entry : std::filesystem::directory_iterator(app.fsPath() / "Copies")) {
+                copies += testsupport::readFile(testsupport::utf8(entry.path())) == "a,b\r\nc,d\r\n" ? 1 : 0;
+            }
+            return copies >= 1;
+        },
+        30));
+    child.reset(); // ends the program
+
+    const auto text = testsupport::readFile(log);
+    EXPECT_EQ(lineCount(text), 2u);
+    EXPECT_NE(text.find(",Free,5,5 bytes,"), std::string::npos) << text;
+    EXPECT_NE(text.find(",Free,10,10 bytes,"), std::string::npos) << text;
+    const auto settings = testsupport::readFile(app.path("Settings.ini"));
+    EXPECT_NE(settings.find("MONITOR=1"), std::string::npos);
+    EXPECT_NE(settings.find("FOLLOWLOG=1"), std::string::npos) << "defaults are written back";
+}
+
+} // namespace

@@ -1,0 +1,150 @@
+// The Qt view: the controls of the main window as designed, their handlers
+// run by values set from code, the change list, the tray on QSystemTrayIcon
+// and the dialog filter.
+
+#include "ui/qt/MainWindow.h"
+#include "ui/qt/QtHost.h"
+#include "ui/qt/QtTray.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+class MainWindowViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void controlsAreWhereAndWhatTheFormSays() {
+        ui::MainWindow window;
+        struct Expected {
+            const char* name;
+            const char* caption;
+            int left, top, width, height;
+        };
+        const Expected buttons[] = {
+            {"cmdMonitorOpen", "Open Monitored File", 120, 945, 2295, 320},
+            {"cmdOpenFolder", "Open Folder of Monitored File", 120, 1305, 2295, 320},
+            {"cmdMakeCopy", "Make Copy of Monitored File", 120, 1665, 2295, 320},
+            {"cmdFolderCopiesOpen", "Open Copies Folder", 120, 2025, 2295, 320},
+            {"cmdOpenLog", "Open Log File", 120, 2385, 2295, 320},
+            {"cmdClearLogView", "Clear Log View", 120, 2745, 2295, 320},
+            {"cmdFileOpen", "...", 10530, 6255, 375, 285},
+        };
+        for (const auto& b : buttons) {
+            auto* widget = qobject_cast<QPushButton*>(window.control(b.name));
+            QVERIFY2(widget != nullptr, b.name);
+            QCOMPARE(widget->text(), QString::fromLatin1(b.caption));
+            QCOMPARE(widget->geometry(), QRect(b.left / 15, b.top / 15, b.width / 15, b.height / 15));
+        }
+        const Expected boxes[] = {
+            {"chkMonitor", "Monitor On/Off", 120, 3465, 2295, 320},
+            {"chkMakeCopy", "Make Copy on Change", 135, 3825, 2295, 255},
+            {"chkBalloonTip", "Balloon Tip on Change", 135, 4095, 2295, 255},
+            {"chkNotify", "Set Focus on Change", 135, 4365, 2295, 255},
+            {"chkBeep", "Beep on Change", 135, 4635, 1815, 255},
+            {"chkFollowLog", "Follow Log", 135, 4905, 1815, 255},
+        };
+        for (const auto& b : boxes) {
+            auto* widget = qobject_cast<QCheckBox*>(window.control(b.name));
+            QVERIFY2(widget != nullptr, b.name);
+            QCOMPARE(widget->text(), QString::fromLatin1(b.caption));
+            QCOMPARE(widget->geometry(), QRect(b.left / 15, b.top / 15, b.width / 15, b.height / 15));
+        }
+        QCOMPARE(window.size(), QSize(738, 452));
+        QCOMPARE(qobject_cast<QLineEdit*>(window.control("txtInterval"))->text(), QStringLiteral("500"));
+
+        // Tab order: the buttons, the monitor switch, the options, then the boxes.
+        QCOMPARE(window.control("cmdMonitorOpen")->nextInFocusChain(), window.control("cmdOpenFolder"));
+        QCOMPARE(window.control("cmdClearLogView")->nextInFocusChain(), window.control("chkMonitor"));
+        QCOMPARE(window.control("chkFollowLog")->nextInFocusChain(), window.control("txtInterval"));
+        QCOMPARE(window.control("txtInterval")->nextInFocusChain(), window.control("txtFileName"));
+
+        auto* list = window.logView();
+        const char* headers[] = {"Time", "Status", "Size", "Size (Bytes)", "Date Modified"};
+        const int widths[] = {147, 67, 87, 87, 147};
+        for (int column = 0; column < 5; ++column) {
+            QCOMPARE(list->model()->headerData(column, Qt::Horizontal).toString(), QString::fromLatin1(headers[column]));
+            QCOMPARE(list->columnWidth(column), widths[column]);
+        }
+    }
+
+    void valuesSetFromCodeRunTheHandlersOnlyOnChange() {
+        ui::MainWindow window;
+        auto controls = window.controls();
+        int clicks = 0;
+        int changes = 0;
+        controls.chkBeep.onClick = [&] { ++clicks; };
+        controls.txtInterval.onChange = [&] { ++changes; };
+        controls.chkBeep.setValue(1);
+        controls.chkBeep.setValue(1);
+        QCOMPARE(clicks, 1);
+        controls.chkBeep.setValue(2);
+        QCOMPARE(controls.chkBeep.value(), 2);
+        QCOMPARE(clicks, 2);
+        // A user's click on a greyed box ticks it; clicks never make it grey.
+        qobject_cast<QCheckBox*>(window.control("chkBeep"))->click();
+        QCOMPARE(controls.chkBeep.value(), 1);
+        qobject_cast<QCheckBox*>(window.control("chkBeep"))->click();
+        QCOMPARE(controls.chkBeep.value(), 0);
+        controls.txtInterval.setText("500");
+        QCOMPARE(changes, 0);
+        controls.txtInterval.setText("250");
+        QCOMPARE(changes, 1);
+        QCOMPARE(controls.txtInterval.text(), std::string("250"));
+    }
+
+    void theChangeListKeepsRowsInOrder() {
+        ui::MainWindow window;
+        auto& list = window.controls().lstLog;
+        QCOMPARE(list.rowCount(), std::int64_t{0});
+        QVERIFY(!list.subItem(0, 1).has_value());
+        for (int i = 1; i <= 3; ++i) {
+            list.appendRow({"t" + std::to_string(i), i, "Free", "1 kb", std::to_string(i), "d"});
+        }
+        QCOMPARE(list.rowCount(), std::int64_t{3});
+        QCOMPARE(*list.subItem(3, 0), std::string("t3"));
+        QCOMPARE(*list.subItem(3, 3), std::string("3"));
+        QVERIFY(!list.subItem(3, 5).has_value());
+        QVERIFY(!window.logModel()->data(window.logModel()->index(0, 0), Qt::DecorationRole).isNull());
+        list.ensureVisible(3);
+        list.clear();
+        QCOMPARE(list.rowCount(), std::int64_t{0});
+    }
+
+    void trayClicksComeBackAsMouseMessages() {
+        ui::QtTray tray([](std::uint64_t) { return QIcon(); });
+        std::vector<std::int32_t> values;
+        tray.create({[&](std::int32_t value) { values.push_back(value); }, {}, {}});
+        platform::NotifyIconDataW record;
+        record.uFlags = platform::notifyFlag::Tip | platform::notifyFlag::Icon;
+        const char16_t tip[] = u"Sentrel v1.00";
+        for (std::size_t i = 0; tip[i] != 0; ++i) {
+            record.szTip[2 * i] = static_cast<std::uint8_t>(tip[i] & 0xff);
+        }
+        tray.notifyIcon(platform::NotifyMessage::Add, record);
+        QVERIFY(tray.trayIcon() != nullptr);
+        QCOMPARE(tray.trayIcon()->toolTip(), QStringLiteral("Sentrel v1.00"));
+
+        tray.activate(QSystemTrayIcon::Trigger);
+        tray.activate(QSystemTrayIcon::Context);
+        tray.activate(QSystemTrayIcon::DoubleClick);
+        QCOMPARE(values, (std::vector<std::int32_t>{514, 516, 517, 515}));
+
+        tray.notifyIcon(platform::NotifyMessage::Delete, record);
+        QVERIFY(tray.trayIcon() == nullptr);
+        tray.destroy();
+        tray.activate(QSystemTrayIcon::Trigger);
+        QCOMPARE(values.size(), std::size_t{4});
+    }
+
+    void dialogFilterInQtsForm() {
+        QCOMPARE(ui::QtHost::dialogFilter("All Files|*.*"), QStringLiteral("All Files (*)"));
+        QCOMPARE(ui::QtHost::dialogFilter("Text|*.txt;*.csv|All Files|*.*"),
+                 QStringLiteral("Text (*.txt *.csv);;All Files (*)"));
+    }
+};
+
+QTEST_MAIN(MainWindowViewTest)
+#include "MainWindow_test.moc"
