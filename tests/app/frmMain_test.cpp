@@ -276,7 +276,7 @@ TEST_F(WatchTickTest, RecordsTheFirstStateThenOnlyChanges) {
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 2u);
     EXPECT_EQ(view.lstLog.rows[1].sizeBytes, "2048");
-    EXPECT_EQ(view.lstLog.rows[1].sizeText, "2048 bytes");
+    EXPECT_EQ(view.lstLog.rows[1].sizeText, "2 kb");
 
     setModified(5); // same length, other date
     view.Timer1.tick();

@@ -38,8 +38,8 @@ TEST(EndToEnd, WatchesLogsAndCopiesFromItsOwnFolder) {
     const auto program = app.fsPath() / "sentrel";
     std::filesystem::copy_file(SENTREL_EXECUTABLE, program);
     const auto watched = data.write("current.csv", "a,b\r\n");
-    app.write("Settings.ini", "[Main]\r\nINTERVAL=100\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched +
-                                  "\r\n");
+    app.write("Settings.ini",
+              "[Main]\r\nINTERVAL=100\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
 
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     auto child = testsupport::ChildProcess::start({program.string()});

@@ -2,6 +2,7 @@
 
 #include "platform/posix/uniqueFd.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -104,7 +105,8 @@ bool playWith(const std::string& player, const std::vector<std::string>& options
         return false;
     }
     // A player that gives up early closes the pipe: no SIGPIPE for us.
-    struct sigaction ignore {}, previous {};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &previous);
     std::size_t written = 0;
@@ -151,7 +153,8 @@ bool playTone(std::int32_t frequency, std::int32_t milliseconds) {
     if (const auto player = findProgram("paplay"); !player.empty() && playWith(player, {}, wave, milliseconds)) {
         return true;
     }
-    if (const auto player = findProgram("aplay"); !player.empty() && playWith(player, {"-q", "-"}, wave, milliseconds)) {
+    if (const auto player = findProgram("aplay");
+        !player.empty() && playWith(player, {"-q", "-"}, wave, milliseconds)) {
         return true;
     }
     return false;

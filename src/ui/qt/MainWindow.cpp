@@ -110,7 +110,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_adapters(std::make_
     auto* monitor = checkBox("chkMonitor", "Monitor On/Off", 120, 3465, 2295, 320, 6);
     monitor->setFont(formFont(8.25, true));
     a.chkMonitor = std::make_unique<QtCheckBox>(monitor);
-    a.chkMakeCopy = std::make_unique<QtCheckBox>(checkBox("chkMakeCopy", "Make Copy on Change", 135, 3825, 2295, 255, 7));
+    a.chkMakeCopy =
+        std::make_unique<QtCheckBox>(checkBox("chkMakeCopy", "Make Copy on Change", 135, 3825, 2295, 255, 7));
     a.chkBalloonTip =
         std::make_unique<QtCheckBox>(checkBox("chkBalloonTip", "Balloon Tip on Change", 135, 4095, 2295, 255, 8));
     a.chkNotify = std::make_unique<QtCheckBox>(checkBox("chkNotify", "Set Focus on Change", 135, 4365, 2295, 255, 9));

@@ -114,8 +114,8 @@ void PictureWidget::paintEvent(QPaintEvent*) {
 
 void QtPictureBox::fillRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                                  view::Colour colour) {
-    const QColor qtColour = colour.buttonFace ? m_widget->palette().color(QPalette::Button)
-                                              : QColor(colour.red, colour.green, colour.blue);
+    const QColor qtColour =
+        colour.buttonFace ? m_widget->palette().color(QPalette::Button) : QColor(colour.red, colour.green, colour.blue);
     m_widget->fillRectangle(left, top, right, bottom, qtColour);
 }
 

@@ -27,9 +27,10 @@ bool hasDisplay() {
 
 int main(int argc, char** argv) {
     if (!hasDisplay()) {
-        std::fprintf(stderr, "Sentrel needs a graphical desktop, and none was found (DISPLAY is not set).\n"
-                             "Start it from your desktop session, or without one under a virtual display:\n"
-                             "    xvfb-run -a %s\n",
+        std::fprintf(stderr,
+                     "Sentrel needs a graphical desktop, and none was found (DISPLAY is not set).\n"
+                     "Start it from your desktop session, or without one under a virtual display:\n"
+                     "    xvfb-run -a %s\n",
                      argc > 0 ? argv[0] : "sentrel");
         return 1;
     }
