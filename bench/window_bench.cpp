@@ -1,0 +1,164 @@
+// The main window at work, on the real Qt view (offscreen): the cost of a
+// tick without a change next to the bare probe, the tick and the memory per
+// row with a million rows in the list, the longest gap between progress
+// repaints during a 1 GiB copy, and the CPU time of 30 s of watching.
+
+#include "app/frmMain.h"
+#include "platform/files.h"
+#include "ui/qt/MainWindow.h"
+#include "ui/qt/QtHost.h"
+#include "watch/modSentrel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+class BenchHost : public ui::QtHost {
+public:
+    BenchHost(ui::MainWindow& window, std::string folder) : QtHost(window), m_folder(std::move(folder)) {}
+    std::optional<std::string> appFolder() override { return m_folder; }
+
+private:
+    std::string m_folder;
+};
+
+template <typename Work>
+double microsecondsPer(int count, Work work) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < count; ++i) {
+        work();
+    }
+    const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
+    return spent.count() / count;
+}
+
+double residentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    const auto folder = std::filesystem::temp_directory_path() / ("sentrel-window-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string watched = (folder / "current.csv").string();
+    std::ofstream(watched) << "a,b,c\r\n";
+    std::ofstream(folder / "Settings.ini")
+        << "[Main]\r\nMONITOR=0\r\nCOPY=0\r\nBALLOON=0\r\nFILENAME=" << watched << "\r\n";
+
+    ui::MainWindow window;
+    BenchHost host(window, folder.string() + "/");
+    frmMain form(window.controls(), host);
+    form.Form_Load();
+    form.Timer1_Timer(); // the first tick records the file; the ones measured find no change
+
+    const int ticks = 20000;
+    const double floor = microsecondsPer(ticks, [&] {
+        struct stat info {};
+        ::stat(watched.c_str(), &info);
+        ::close(::open(watched.c_str(), O_RDONLY | O_CLOEXEC));
+    });
+    const double probe = microsecondsPer(ticks, [&] {
+        modSentrel::GetFileState(watched);
+        platform::fileLength(watched);
+        platform::fileModifiedLocal(watched);
+    });
+    const double tickEmpty = microsecondsPer(ticks, [&] { form.Timer1_Timer(); });
+    std::printf("No-change tick, 1 row:            %8.2f us\n", tickEmpty);
+    std::printf("  bare probe (state, length, date): %8.2f us  -> tick / probe = %.2f x\n", probe, tickEmpty / probe);
+    std::printf("  stat + open/close floor:          %8.2f us  -> tick / floor = %.2f x\n", floor, tickEmpty / floor);
+
+    // A million rows: memory per row and the tick at that size.
+    const double before = residentMegabytes();
+    const auto storeBefore = window.logModel()->rows().memoryUsed();
+    auto& list = window.controls().lstLog;
+    const int rows = 1000000;
+    for (int i = 0; i < rows; ++i) {
+        list.appendRow({"07/12/2026 05:" + std::to_string(10 + i % 50) + ":" + std::to_string(10 + i % 50), 1, "Free",
+                        std::to_string(i % 1000) + " bytes", std::to_string(i % 1000), "07/12/2026 05:10:10"});
+    }
+    const double after = residentMegabytes();
+    const auto storeAfter = window.logModel()->rows().memoryUsed();
+    form.Timer1_Timer(); // the newest row now differs: record the file once more
+    const double tickFull = microsecondsPer(ticks, [&] { form.Timer1_Timer(); });
+    std::printf("No-change tick, %d rows:     %8.2f us  -> %.2f x the 1-row tick\n", rows, tickFull,
+                tickFull / tickEmpty);
+    std::printf("Memory per row: %.1f bytes of row store, %.1f bytes of process (RSS +%.1f MiB)\n",
+                static_cast<double>(storeAfter - storeBefore) / rows, (after - before) * 1024 * 1024 / rows,
+                after - before);
+    list.clear();
+
+    // The longest gap between two progress repaints while 1 GiB is copied.
+    {
+        std::ofstream big(watched, std::ios::binary | std::ios::trunc);
+        std::vector<char> block(1 << 20, 'x');
+        for (int i = 0; i < 1024; ++i) {
+            big.write(block.data(), static_cast<std::streamsize>(block.size()));
+        }
+    }
+    auto& timer2 = window.controls().Timer2;
+    const auto paint = timer2.onTick;
+    QElapsedTimer clock;
+    std::vector<qint64> paints;
+    timer2.onTick = [&] {
+        paints.push_back(clock.nsecsElapsed());
+        paint();
+    };
+    clock.start();
+    form.MakeCopy(true);
+    const qint64 copyDone = clock.nsecsElapsed();
+    qint64 longest = paints.empty() ? copyDone : paints.front();
+    for (std::size_t i = 1; i < paints.size(); ++i) {
+        longest = std::max(longest, paints[i] - paints[i - 1]);
+    }
+    std::printf("1 GiB copy: %.2f s, %zu progress repaints, longest gap %.1f ms\n", copyDone / 1e9, paints.size(),
+                longest / 1e6);
+    timer2.onTick = paint;
+    std::filesystem::remove_all(folder / "Copies");
+    std::ofstream(watched, std::ios::trunc) << "a,b,c\r\n";
+
+    // 30 s of watching every 500 ms with no change, through the real event loop.
+    form.Timer1_Timer();
+    window.controls().txtInterval.setText("500");
+    window.controls().chkMonitor.setValue(1);
+    const double cpuBefore = cpuSeconds();
+    QEventLoop watching;
+    QTimer::singleShot(30000, &watching, &QEventLoop::quit);
+    watching.exec();
+    const double cpu = cpuSeconds() - cpuBefore;
+    std::printf("30 s of watching at 500 ms, no change: %.3f s CPU (%.3f %% of one core)\n", cpu, cpu / 30 * 100);
+
+    window.controls().chkMonitor.setValue(0);
+    form.Form_Unload();
+    std::filesystem::remove_all(folder);
+    return 0;
+}
