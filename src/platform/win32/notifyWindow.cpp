@@ -65,6 +65,20 @@ void copyNarrowField(CHAR (&target)[N], const std::array<char16_t, M>& source) {
     std::fill(target + length, target + N, '\0');
 }
 
+// Everything but the size and the texts, the same in either form.
+template <typename Data, typename Record>
+void copyNumericFields(Data& data, const Record& record) {
+    data.hWnd = toHwnd(record.hWnd);
+    data.uID = record.uID;
+    data.uFlags = record.uFlags;
+    data.uCallbackMessage = record.uCallbackMessage;
+    data.hIcon = toHicon(record.hIcon);
+    data.dwState = record.dwState;
+    data.dwStateMask = record.dwStateMask;
+    data.uTimeout = record.uTimeout;
+    data.dwInfoFlags = record.dwInfoFlags;
+}
+
 LRESULT CALLBACK notifyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -185,18 +199,10 @@ std::intptr_t NotifyWindow::handleMessage(unsigned message, std::uintptr_t wPara
 void NotifyWindow::notifyIcon(NotifyMessage message, const NotifyIconDataW& record) {
     NOTIFYICONDATAW data{};
     data.cbSize = wideSize(record.cbSize);
-    data.hWnd = toHwnd(record.hWnd);
-    data.uID = record.uID;
-    data.uFlags = record.uFlags;
-    data.uCallbackMessage = record.uCallbackMessage;
-    data.hIcon = toHicon(record.hIcon);
+    copyNumericFields(data, record);
     copyWideField(data.szTip, record.szTip);
-    data.dwState = record.dwState;
-    data.dwStateMask = record.dwStateMask;
     copyWideField(data.szInfo, record.szInfo);
-    data.uTimeout = record.uTimeout;
     copyWideField(data.szInfoTitle, record.szInfoTitle);
-    data.dwInfoFlags = record.dwInfoFlags;
     // Without a notification area (a bare Wine desktop) the call fails; the
     // record stays as meant and the next call tries again.
     ::Shell_NotifyIconW(static_cast<DWORD>(message), &data);
@@ -205,18 +211,10 @@ void NotifyWindow::notifyIcon(NotifyMessage message, const NotifyIconDataW& reco
 void NotifyWindow::notifyIcon(NotifyMessage message, const NotifyIconDataA& record) {
     NOTIFYICONDATAA data{};
     data.cbSize = narrowSize(record.cbSize);
-    data.hWnd = toHwnd(record.hWnd);
-    data.uID = record.uID;
-    data.uFlags = record.uFlags;
-    data.uCallbackMessage = record.uCallbackMessage;
-    data.hIcon = toHicon(record.hIcon);
+    copyNumericFields(data, record);
     copyNarrowField(data.szTip, record.szTip);
-    data.dwState = record.dwState;
-    data.dwStateMask = record.dwStateMask;
     copyNarrowField(data.szInfo, record.szInfo);
-    data.uTimeout = record.uTimeout;
     copyNarrowField(data.szInfoTitle, record.szInfoTitle);
-    data.dwInfoFlags = record.dwInfoFlags;
     ::Shell_NotifyIconA(static_cast<DWORD>(message), &data);
 }
 
