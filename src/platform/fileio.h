@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace platform {
 
@@ -26,9 +27,15 @@ struct FileIdentity {
 class File {
 public:
     File() = default;
-    ~File();
-    File(File&& other) noexcept;
-    File& operator=(File&& other) noexcept;
+    ~File() { discard(); }
+    File(File&& other) noexcept : m_native(std::exchange(other.m_native, kClosed)) {}
+    File& operator=(File&& other) noexcept {
+        if (this != &other) {
+            discard();
+            m_native = std::exchange(other.m_native, kClosed);
+        }
+        return *this;
+    }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
@@ -44,7 +51,7 @@ public:
     // Opens for writing with the position at the end, creating the file when missing.
     IoError openForAppend(const std::string& path);
 
-    bool isOpen() const;
+    bool isOpen() const { return m_native != kClosed; }
 
     // The file's current length, as the OS knows it now.
     IoError length(std::int64_t& bytes) const;
@@ -63,9 +70,12 @@ public:
     IoError close();
 
 private:
+    // Closes the handle, if any, without a word.
     void discard() noexcept;
-    // A file descriptor, or a HANDLE's value; -1 (also INVALID_HANDLE_VALUE) when closed.
-    std::intptr_t m_native = -1;
+
+    // A file descriptor, or a HANDLE's value; kClosed is also INVALID_HANDLE_VALUE.
+    static constexpr std::intptr_t kClosed = -1;
+    std::intptr_t m_native = kClosed;
 };
 
 // The identity of the regular file at `path`; empty for folders, devices,

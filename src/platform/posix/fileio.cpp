@@ -23,29 +23,11 @@ FileIdentity identityFrom(const struct stat& info) {
 
 } // namespace
 
-File::~File() {
-    discard();
-}
-
-File::File(File&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        discard();
-        m_native = std::exchange(other.m_native, -1);
-    }
-    return *this;
-}
-
 void File::discard() noexcept {
-    if (m_native >= 0) {
+    if (m_native != kClosed) {
         ::close(static_cast<int>(m_native));
-        m_native = -1;
+        m_native = kClosed;
     }
-}
-
-bool File::isOpen() const {
-    return m_native >= 0;
 }
 
 namespace {
@@ -139,18 +121,18 @@ IoError File::resize(std::int64_t bytes) {
 
 std::optional<FileIdentity> File::identity() const {
     struct stat info {};
-    if (m_native < 0 || ::fstat(static_cast<int>(m_native), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (m_native == kClosed || ::fstat(static_cast<int>(m_native), &info) != 0 || !S_ISREG(info.st_mode)) {
         return std::nullopt;
     }
     return identityFrom(info);
 }
 
 IoError File::close() {
-    if (m_native < 0) {
+    if (m_native == kClosed) {
         return std::nullopt;
     }
     // The descriptor is gone after close() whatever it answers, EINTR included.
-    const int fd = static_cast<int>(std::exchange(m_native, -1));
+    const int fd = static_cast<int>(std::exchange(m_native, kClosed));
     if (::close(fd) != 0 && errno != EINTR) {
         return lastError();
     }

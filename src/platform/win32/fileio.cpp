@@ -67,29 +67,11 @@ std::optional<FileIdentity> identityOfHandle(HANDLE handle) {
 
 } // namespace
 
-File::~File() {
-    discard();
-}
-
-File::File(File&& other) noexcept : m_native(std::exchange(other.m_native, -1)) {}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        discard();
-        m_native = std::exchange(other.m_native, -1);
-    }
-    return *this;
-}
-
 void File::discard() noexcept {
-    if (m_native != -1) {
+    if (m_native != kClosed) {
         ::CloseHandle(handleOf(m_native));
-        m_native = -1;
+        m_native = kClosed;
     }
-}
-
-bool File::isOpen() const {
-    return m_native != -1;
 }
 
 IoError File::openForRead(const std::string& path) {
@@ -183,17 +165,17 @@ IoError File::resize(std::int64_t bytes) {
 }
 
 std::optional<FileIdentity> File::identity() const {
-    if (m_native == -1) {
+    if (m_native == kClosed) {
         return std::nullopt;
     }
     return identityOfHandle(handleOf(m_native));
 }
 
 IoError File::close() {
-    if (m_native == -1) {
+    if (m_native == kClosed) {
         return std::nullopt;
     }
-    if (!::CloseHandle(handleOf(std::exchange(m_native, -1)))) {
+    if (!::CloseHandle(handleOf(std::exchange(m_native, kClosed)))) {
         return lastError();
     }
     return std::nullopt;
