@@ -2,13 +2,11 @@
 // user a copy of Log.csv.
 
 #include "app/frmMain.h"
+#include "common/continueOnError.h"
 #include "common/modKorvel.h"
 
 void frmMain::cmdClearLogView_Click() {
-    try {
-        m_controls.lstLog.clear();
-    } catch (...) {
-    }
+    continueOnError([&] { m_controls.lstLog.clear(); });
 }
 
 void frmMain::cmdOpenLog_Click() {

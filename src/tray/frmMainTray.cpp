@@ -2,6 +2,8 @@
 // the menu, and carry out the menu's "open" and "close".
 
 #include "app/frmMain.h"
+#include "common/continueOnError.h"
+#include "tray/RestoreFromTrayMessage.h"
 
 void frmMain::wireSysTray() {
     if (!m_frmSysTray) {
@@ -16,14 +18,7 @@ void frmMain::wireSysTray() {
 }
 
 void frmMain::bringBackMainWindow() {
-    auto& window = m_controls.window;
-    for (const auto& part : {+[](view::Window& w) { w.setState(view::WindowState::Normal); },
-                             +[](view::Window& w) { w.show(); }, +[](view::Window& w) { w.bringToFront(); }}) {
-        try {
-            part(window);
-        } catch (...) {
-        }
-    }
+    modKorvel::BringWindowBack(m_controls.window);
 }
 
 void frmMain::m_frmSysTray_SysTrayMouseUp(std::int32_t eButton) {
@@ -43,12 +38,11 @@ void frmMain::m_frmSysTray_SysTrayDoubleClick(std::int32_t /*eButton: either but
 }
 
 void frmMain::m_frmSysTray_MenuClick(std::int32_t /*lIndex: the key alone decides*/, const std::string& sKey) {
-    try {
+    continueOnError([&] {
         if (sKey == "open") {
             bringBackMainWindow();
         } else if (sKey == "close") {
             m_controls.window.close();
         }
-    } catch (...) {
-    }
+    });
 }

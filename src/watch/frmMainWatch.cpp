@@ -100,9 +100,7 @@ void frmMain::notifyChange(std::int32_t code, const ChangeRecord& record) {
     });
     continueOnError([&] {
         if (c.chkNotify.value() == 1) {
-            c.window.setState(view::WindowState::Normal);
-            c.window.show();
-            c.window.bringToFront();
+            bringBackMainWindow();
         }
     });
     continueOnError([&] {

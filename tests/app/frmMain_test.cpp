@@ -10,6 +10,7 @@
 #include "support/fakeView.h"
 #include "support/fileHolder.h"
 #include "support/tempDir.h"
+#include "tray/RestoreFromTrayMessage.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,16 @@ public:
 private:
     std::string m_folder;
 };
+
+// A text field of the wide notify record, UTF-16LE up to its NUL.
+template <std::size_t N>
+std::string wideField(const std::array<std::uint8_t, N>& field) {
+    std::string text;
+    for (std::size_t i = 0; i + 1 < N && (field[i] != 0 || field[i + 1] != 0); i += 2) {
+        text += static_cast<char>(field[i]);
+    }
+    return text;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -202,11 +213,15 @@ TEST_F(MainWindowTest, IntervalBoxTakesEachUsableTextAndStoresEveryText) {
     }
     EXPECT_EQ(view.Timer1.interval(), 7000);
     EXPECT_NE(settingsText().find("INTERVAL=70000\r\n"), std::string::npos);
-    view.txtInterval.setText("abc");
-    EXPECT_EQ(view.Timer1.interval(), 7000);
-    EXPECT_NE(settingsText().find("INTERVAL=abc\r\n"), std::string::npos);
-    view.txtInterval.setText("250.5"); // half to even
+    view.txtInterval.setText("250");
+    view.txtInterval.setText("70000"); // pasted over the whole text
     EXPECT_EQ(view.Timer1.interval(), 250);
+    EXPECT_NE(settingsText().find("INTERVAL=70000\r\n"), std::string::npos);
+    view.txtInterval.setText("abc");
+    EXPECT_EQ(view.Timer1.interval(), 250);
+    EXPECT_NE(settingsText().find("INTERVAL=abc\r\n"), std::string::npos);
+    view.txtInterval.setText("300.5"); // half to even
+    EXPECT_EQ(view.Timer1.interval(), 300);
     view.txtInterval.setText("0");
     EXPECT_EQ(view.Timer1.interval(), 0);
     EXPECT_FALSE(view.Timer1.tick()) << "an interval of 0 gives no ticks";
@@ -356,6 +371,9 @@ TEST_F(WatchTickTest, NotificationsFollowTheTickedBoxes) {
     const auto& balloon = host.tray.calls.back();
     EXPECT_EQ(balloon.w.uFlags, 16u);
     EXPECT_EQ(balloon.w.dwInfoFlags, 1u) << "information icon";
+    EXPECT_EQ(wideField(balloon.w.szInfoTitle), "File Changed");
+    EXPECT_EQ(wideField(balloon.w.szInfo),
+              "File: current.csv\r\nState: Free\r\nSize: 1.5 kb\r\nDate Modified: " + view.lstLog.rows[0].dateModified);
     EXPECT_EQ(balloon.w.uTimeout, 100u);
     EXPECT_EQ(host.beeps, std::vector<std::string>{"500/100"});
     EXPECT_TRUE(view.window.visible);
@@ -365,6 +383,9 @@ TEST_F(WatchTickTest, NotificationsFollowTheTickedBoxes) {
     std::filesystem::remove(files.fsPath() / "current.csv");
     view.Timer1.tick();
     EXPECT_EQ(host.tray.calls.back().w.dwInfoFlags, 2u) << "warning icon for a removed file";
+    EXPECT_EQ(wideField(host.tray.calls.back().w.szInfoTitle), "File Removed");
+    EXPECT_EQ(wideField(host.tray.calls.back().w.szInfo),
+              "File: current.csv\r\nState: No File\r\nSize: Unknown\r\nDate Modified: Unknown");
 
     // A tick without a change raises nothing.
     const auto calls = host.tray.calls.size();
@@ -499,6 +520,32 @@ TEST_F(MainWindowTest, UnloadRemovesTheIconAndEnds) {
     EXPECT_EQ(form->sysTray(), nullptr);
     EXPECT_EQ(host.tray.calls.back().message, platform::NotifyMessage::Delete);
     EXPECT_EQ(host.quits, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(RestoreFromTrayMessage, ActsOnLeftAndRightButtonReleasesOnly) {
+    testsupport::FakeWindow window;
+    window.setState(view::WindowState::Minimized);
+    int popups = 0;
+    const std::function<void()> menu = [&] { ++popups; };
+
+    modKorvel::RestoreFromTrayMessage(window, 0, 513 * 15.0f, 15.0f, menu);
+    EXPECT_FALSE(window.visible);
+    modKorvel::RestoreFromTrayMessage(window, 0, 514 * 15.0f + 7, 15.0f); // rounds to 514
+    EXPECT_TRUE(window.visible);
+    EXPECT_EQ(window.state(), view::WindowState::Normal);
+    EXPECT_EQ(window.broughtToFront, 1);
+    EXPECT_EQ(popups, 0);
+
+    window.hide();
+    modKorvel::RestoreFromTrayMessage(window, 2, 517 * 12.0f, 12.0f, menu);
+    EXPECT_TRUE(window.visible);
+    EXPECT_EQ(popups, 1);
+    modKorvel::RestoreFromTrayMessage(window, 2, 517 * 12.0f, 0.0f, menu); // no scale: message 0
+    EXPECT_EQ(popups, 1);
 }
 
 } // namespace

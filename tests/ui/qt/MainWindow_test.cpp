@@ -6,11 +6,17 @@
 #include "ui/qt/QtHost.h"
 #include "ui/qt/QtTray.h"
 
+#include "app/frmMain.h"
+#include "support/tempDir.h"
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+
+#include <filesystem>
+#include <fstream>
 
 // The next widget that the Tab key reaches.
 static QWidget* nextTab(QWidget* widget) {
@@ -151,6 +157,50 @@ private slots:
         tray.destroy();
         tray.activate(QSystemTrayIcon::Trigger);
         QCOMPARE(values.size(), std::size_t{4});
+    }
+
+    // A change copies a large file from inside a watch tick; the copier pumps
+    // the event loop after every chunk, and the watch timer must keep ticking there.
+    void watchTicksArriveDuringACopyStartedByATick() {
+        testsupport::TempDir app;
+        testsupport::TempDir data;
+        const auto watched = data.path("big.csv");
+        {
+            std::ofstream big(std::filesystem::path(watched), std::ios::binary);
+            const std::string block(1 << 20, 'x');
+            for (int i = 0; i < 256; ++i) {
+                big << block;
+            }
+        }
+        app.write("Settings.ini",
+                  "[Main]\r\nINTERVAL=20\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
+        struct Host : ui::QtHost {
+            Host(ui::MainWindow& window, std::string folder) : QtHost(window), m_folder(std::move(folder)) {}
+            std::optional<std::string> appFolder() override { return m_folder; }
+            std::string m_folder;
+        };
+        ui::MainWindow window;
+        Host host(window, app.path() + "/");
+        frmMain form(window.controls(), host);
+        form.Form_Load();
+        auto& timer1 = window.controls().Timer1;
+        const auto tick = timer1.onTick;
+        int ticksDuringCopy = 0;
+        bool copied = false;
+        timer1.onTick = [&] {
+            if (form.copyRunning()) {
+                ++ticksDuringCopy;
+            }
+            tick();
+            if (!form.copyRunning() && !std::filesystem::is_empty(app.fsPath() / "Copies")) {
+                copied = true; // the outer tick has returned from its copy
+            }
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(copied, 60000);
+        QVERIFY2(ticksDuringCopy >= 2, "the watch timer must tick while a tick's copy runs");
+        QCOMPARE(window.logModel()->rows().size(), std::int64_t{1});
+        window.controls().chkMonitor.setValue(0);
+        form.Form_Unload();
     }
 
     void dialogFilterInQtsForm() {
