@@ -122,13 +122,13 @@ std::vector<QPixmap> stateIcons(qreal ratio) {
         p.drawLine(QPointF(0.61, 0.61), QPointF(0.79, 0.79));
         p.drawLine(QPointF(0.79, 0.61), QPointF(0.61, 0.79));
     }));
-    // Monitoring off: the closed eye of a sleeping watcher.
+    // Monitoring off: a grey pause sign.
     icons.push_back(draw(16, ratio, [](QPainter& p) {
         sheet(p, kSmallSheet, kGrey);
         badge(p, kGrey);
-        p.setPen(mark(0.06));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(0.56, 0.56, 0.28, 0.22), 200 * 16, 140 * 16);
+        p.setPen(mark(0.075));
+        p.drawLine(QPointF(0.65, 0.60), QPointF(0.65, 0.80));
+        p.drawLine(QPointF(0.75, 0.60), QPointF(0.75, 0.80));
     }));
     return icons;
 }
@@ -148,7 +148,7 @@ std::vector<QPixmap> animationFrames(qreal ratio) {
             sweep.setColorAt(0.25, QColor(kBlue.red(), kBlue.green(), kBlue.blue(), 0));
             p.setPen(Qt::NoPen);
             p.setBrush(sweep);
-            p.drawPie(QRectF(0.06, 0.06, 0.88, 0.88), start, -90 * 16);
+            p.drawPie(QRectF(0.06, 0.06, 0.88, 0.88), start, 90 * 16); // the trail behind the sweeping hand
             sheet(p, QRectF(0.33, 0.27, 0.34, 0.46), kInk);
             const double angle = (90.0 - frame * 20.0) * M_PI / 180.0;
             p.setPen(QPen(kBlue, 0.05, Qt::SolidLine, Qt::RoundCap));
