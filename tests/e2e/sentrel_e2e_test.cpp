@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -68,6 +69,46 @@ TEST(EndToEnd, WatchesLogsAndCopiesFromItsOwnFolder) {
     const auto settings = testsupport::readFile(app.path("Settings.ini"));
     EXPECT_NE(settings.find("MONITOR=1"), std::string::npos);
     EXPECT_NE(settings.find("FOLLOWLOG=1"), std::string::npos) << "defaults are written back";
+}
+
+} // namespace
+
+namespace {
+
+TEST(EndToEnd, TheSessionEndingDuringACopyLetsTheCopyFinish) {
+    testsupport::TempDir app;
+    testsupport::TempDir data;
+    const auto program = app.fsPath() / "sentrel";
+    std::filesystem::copy_file(SENTREL_EXECUTABLE, program);
+    const auto watched = data.write("export.csv", "");
+    const std::uintmax_t size = 768ull << 20;
+    {
+        std::ofstream big(std::filesystem::path(watched), std::ios::binary);
+        const std::string block(1 << 20, 'z');
+        for (std::uintmax_t written = 0; written < size; written += block.size()) {
+            big << block;
+        }
+    }
+    app.write("Settings.ini",
+              "[Main]\r\nINTERVAL=50\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    auto child = testsupport::ChildProcess::start({program.string()});
+    ASSERT_TRUE(child.has_value());
+
+    // As soon as the copy has begun, the session ends.
+    std::filesystem::path copy;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            std::error_code error;
+            for (const auto& entry : std::filesystem::directory_iterator(app.fsPath() / "Copies", error)) {
+                copy = entry.path();
+                return true;
+            }
+            return false;
+        },
+        30));
+    ASSERT_EQ(child->terminate(), 0) << "the program ends normally once its copy is done";
+    EXPECT_EQ(std::filesystem::file_size(copy), size);
 }
 
 } // namespace

@@ -20,6 +20,8 @@ public:
 
     // Waits for the process to end; its exit code, or -1.
     int wait();
+    // Asks the process to end (SIGTERM; on Windows it is ended at once) and waits for it.
+    int terminate();
 
 private:
     ChildProcess() = default;

@@ -60,6 +60,13 @@ int ChildProcess::wait() {
     return m_handle->exitCode;
 }
 
+int ChildProcess::terminate() {
+    if (m_handle != nullptr && !m_handle->ended) {
+        ::kill(m_handle->pid, SIGTERM);
+    }
+    return wait();
+}
+
 std::string helperProgram(const std::string& name) {
     return modKorvel::AppFolder().value_or("./") + name;
 }

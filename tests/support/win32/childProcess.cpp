@@ -84,6 +84,13 @@ int ChildProcess::wait() {
     return m_handle->exitCode;
 }
 
+int ChildProcess::terminate() {
+    if (m_handle != nullptr && !m_handle->ended) {
+        ::TerminateProcess(m_handle->process, 1);
+    }
+    return wait();
+}
+
 std::string helperProgram(const std::string& name) {
     return modKorvel::AppFolder().value_or(".\\") + name + ".exe";
 }
