@@ -11,6 +11,9 @@
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Plain text: the figures are read from logs as often as from a terminal.
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
