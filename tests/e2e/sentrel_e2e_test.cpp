@@ -33,17 +33,22 @@ bool waitFor(Condition done, double seconds) {
     return true;
 }
 
+// Copies the program alone into `app` with settings that watch `watched`, and starts it.
+std::optional<testsupport::ChildProcess> startAlone(const testsupport::TempDir& app, const std::string& interval,
+                                                    const std::string& watched) {
+    const auto program = app.fsPath() / "sentrel";
+    std::filesystem::copy_file(SENTREL_EXECUTABLE, program);
+    app.write("Settings.ini", "[Main]\r\nINTERVAL=" + interval +
+                                  "\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    return testsupport::ChildProcess::start({program.string()});
+}
+
 TEST(EndToEnd, WatchesLogsAndCopiesFromItsOwnFolder) {
     testsupport::TempDir app;
     testsupport::TempDir data;
-    const auto program = app.fsPath() / "sentrel";
-    std::filesystem::copy_file(SENTREL_EXECUTABLE, program);
     const auto watched = data.write("current.csv", "a,b\r\n");
-    app.write("Settings.ini",
-              "[Main]\r\nINTERVAL=100\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
-
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    auto child = testsupport::ChildProcess::start({program.string()});
+    auto child = startAlone(app, "100", watched);
     ASSERT_TRUE(child.has_value());
 
     const auto log = app.path("Log.csv");
@@ -71,15 +76,9 @@ TEST(EndToEnd, WatchesLogsAndCopiesFromItsOwnFolder) {
     EXPECT_NE(settings.find("FOLLOWLOG=1"), std::string::npos) << "defaults are written back";
 }
 
-} // namespace
-
-namespace {
-
 TEST(EndToEnd, TheSessionEndingDuringACopyLetsTheCopyFinish) {
     testsupport::TempDir app;
     testsupport::TempDir data;
-    const auto program = app.fsPath() / "sentrel";
-    std::filesystem::copy_file(SENTREL_EXECUTABLE, program);
     const auto watched = data.write("export.csv", "");
     const std::uintmax_t size = 768ull << 20;
     {
@@ -89,10 +88,7 @@ TEST(EndToEnd, TheSessionEndingDuringACopyLetsTheCopyFinish) {
             big << block;
         }
     }
-    app.write("Settings.ini",
-              "[Main]\r\nINTERVAL=50\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    auto child = testsupport::ChildProcess::start({program.string()});
+    auto child = startAlone(app, "50", watched);
     ASSERT_TRUE(child.has_value());
 
     // As soon as the copy has begun, the session ends.

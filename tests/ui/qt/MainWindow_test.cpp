@@ -9,6 +9,7 @@
 #include "app/frmMain.h"
 #include "support/tempDir.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,7 +40,8 @@ private slots:
             const char* caption;
             int left, top, width, height;
         };
-        const Expected buttons[] = {
+        // Buttons and check boxes alike: caption, place and size in twips.
+        const Expected controls[] = {
             {"cmdMonitorOpen", "Open Monitored File", 120, 945, 2295, 320},
             {"cmdOpenFolder", "Open Folder of Monitored File", 120, 1305, 2295, 320},
             {"cmdMakeCopy", "Make Copy of Monitored File", 120, 1665, 2295, 320},
@@ -47,14 +49,6 @@ private slots:
             {"cmdOpenLog", "Open Log File", 120, 2385, 2295, 320},
             {"cmdClearLogView", "Clear Log View", 120, 2745, 2295, 320},
             {"cmdFileOpen", "...", 10530, 6255, 375, 285},
-        };
-        for (const auto& b : buttons) {
-            auto* widget = qobject_cast<QPushButton*>(window.control(b.name));
-            QVERIFY2(widget != nullptr, b.name);
-            QCOMPARE(widget->text(), QString::fromLatin1(b.caption));
-            QCOMPARE(widget->geometry(), QRect(b.left / 15, b.top / 15, b.width / 15, b.height / 15));
-        }
-        const Expected boxes[] = {
             {"chkMonitor", "Monitor On/Off", 120, 3465, 2295, 320},
             {"chkMakeCopy", "Make Copy on Change", 135, 3825, 2295, 255},
             {"chkBalloonTip", "Balloon Tip on Change", 135, 4095, 2295, 255},
@@ -62,12 +56,13 @@ private slots:
             {"chkBeep", "Beep on Change", 135, 4635, 1815, 255},
             {"chkFollowLog", "Follow Log", 135, 4905, 1815, 255},
         };
-        for (const auto& b : boxes) {
-            auto* widget = qobject_cast<QCheckBox*>(window.control(b.name));
-            QVERIFY2(widget != nullptr, b.name);
-            QCOMPARE(widget->text(), QString::fromLatin1(b.caption));
-            QCOMPARE(widget->geometry(), QRect(b.left / 15, b.top / 15, b.width / 15, b.height / 15));
+        for (const auto& c : controls) {
+            auto* widget = qobject_cast<QAbstractButton*>(window.control(c.name));
+            QVERIFY2(widget != nullptr, c.name);
+            QCOMPARE(widget->text(), QString::fromLatin1(c.caption));
+            QCOMPARE(widget->geometry(), QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15));
         }
+        QVERIFY(qobject_cast<QCheckBox*>(window.control("chkMonitor")) != nullptr);
         QCOMPARE(window.size(), QSize(738, 452));
         QCOMPARE(qobject_cast<QLineEdit*>(window.control("txtInterval"))->text(), QStringLiteral("500"));
 
