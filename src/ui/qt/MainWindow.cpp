@@ -137,6 +137,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_adapters(std::make_
 
     auto* fileName = new QLineEdit(this);
     named(fileName, "txtFileName", 13);
+    // Chosen with "...", which also stores it; a typed path would be watched
+    // but forgotten at the next start, so the box only shows the path.
+    fileName->setReadOnly(true);
     place(fileName, 90, 6255, 10395, 285);
     a.txtFileName = std::make_unique<QtTextBox>(fileName);
 

@@ -65,6 +65,7 @@ private slots:
         QVERIFY(qobject_cast<QCheckBox*>(window.control("chkMonitor")) != nullptr);
         QCOMPARE(window.size(), QSize(738, 452));
         QCOMPARE(qobject_cast<QLineEdit*>(window.control("txtInterval"))->text(), QStringLiteral("500"));
+        QVERIFY(qobject_cast<QLineEdit*>(window.control("txtFileName"))->isReadOnly());
 
         // Tab order: the buttons, the monitor switch, the options, then the boxes.
         QCOMPARE(nextTab(window.control("cmdMonitorOpen")), window.control("cmdOpenFolder"));
