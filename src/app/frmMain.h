@@ -123,10 +123,8 @@ public:
 
     // For the front end and tests.
     frmSysTray* sysTray() const { return m_frmSysTray.get(); }
-    FileCopyClass* copier() const { return Copier.get(); }
     bool copyRunning() const { return m_copying; }
     bool unloaded() const { return m_unloaded; }
-    std::int16_t animationFrame() const { return AnimationFrame; }
 
 private:
     void StepAnimation();

@@ -1,6 +1,7 @@
 #include "platform/shell.h"
 
 #include "platform/errors.h"
+#include "platform/posix/programs.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -12,37 +13,10 @@
 
 namespace platform {
 
-namespace {
-
-// The desktop's "open with the default program" command, looked up in PATH
-// now, so that nothing but async-signal-safe calls run after fork.
-std::optional<std::string> findOpener() {
-    const char* pathVariable = std::getenv("PATH");
-    const std::string_view searchPath =
-        pathVariable != nullptr && *pathVariable != '\0' ? pathVariable : "/usr/local/bin:/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= searchPath.size()) {
-        auto end = searchPath.find(':', start);
-        if (end == std::string_view::npos) {
-            end = searchPath.size();
-        }
-        std::string candidate(searchPath.substr(start, end - start));
-        if (!candidate.empty()) {
-            candidate += "/xdg-open";
-            if (::access(candidate.c_str(), X_OK) == 0) {
-                return candidate;
-            }
-        }
-        start = end + 1;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 std::optional<RtError> shellOpenDocument(const std::string& file, const std::string& folder,
                                          const std::optional<std::string>& /*parameters: xdg-open takes none*/) {
-    const auto opener = findOpener();
+    // The desktop's "open with the default program" command.
+    const auto opener = posix::findProgram("xdg-open");
     if (!opener) {
         return rtErrorFromOs(ENOENT);
     }

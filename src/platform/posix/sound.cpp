@@ -1,5 +1,6 @@
 #include "platform/sound.h"
 
+#include "platform/posix/programs.h"
 #include "platform/posix/uniqueFd.h"
 
 #include <algorithm>
@@ -57,24 +58,6 @@ std::vector<char> toneWave(std::int32_t frequency, std::int32_t milliseconds) {
         put16(wave, static_cast<std::uint16_t>(static_cast<std::int16_t>(value * 32767)));
     }
     return wave;
-}
-
-std::string findProgram(const char* name) {
-    const char* path = std::getenv("PATH");
-    std::string folders = path != nullptr && *path != '\0' ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= folders.size()) {
-        auto end = folders.find(':', start);
-        if (end == std::string::npos) {
-            end = folders.size();
-        }
-        const std::string candidate = folders.substr(start, end - start) + "/" + name;
-        if (end > start && ::access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-        start = end + 1;
-    }
-    return {};
 }
 
 // Feeds the wave to a player on its standard input and waits for it, but
@@ -150,11 +133,10 @@ bool playTone(std::int32_t frequency, std::int32_t milliseconds) {
     }
     const auto wave = toneWave(frequency, milliseconds);
     // The sound server's player where one runs, else ALSA's.
-    if (const auto player = findProgram("paplay"); !player.empty() && playWith(player, {}, wave, milliseconds)) {
+    if (const auto player = posix::findProgram("paplay"); player && playWith(*player, {}, wave, milliseconds)) {
         return true;
     }
-    if (const auto player = findProgram("aplay");
-        !player.empty() && playWith(player, {"-q", "-"}, wave, milliseconds)) {
+    if (const auto player = posix::findProgram("aplay"); player && playWith(*player, {"-q", "-"}, wave, milliseconds)) {
         return true;
     }
     return false;

@@ -40,7 +40,6 @@ public:
 
     LogListModel* logModel() const { return m_logModel; }
     QTreeView* logView() const { return m_logView; }
-    PictureWidget* progressWidget() const { return m_progress; }
     // The widget of a control, by its name (for tests and screenshots).
     QWidget* control(const char* name) const;
 

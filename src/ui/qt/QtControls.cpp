@@ -7,10 +7,6 @@ namespace ui {
 
 namespace {
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Runs a core handler from a Qt signal; nothing thrown may cross into Qt.
 void run(const view::Handler& handler) {
     try {
@@ -55,11 +51,11 @@ std::string QtTextBox::text() const {
 }
 
 void QtTextBox::setText(const std::string& text) {
-    m_edit->setText(fromUtf8(text)); // emits textChanged only when the text changes
+    m_edit->setText(QString::fromStdString(text)); // emits textChanged only when the text changes
 }
 
 void QtLabel::setCaption(const std::string& caption) {
-    m_label->setText(fromUtf8(caption));
+    m_label->setText(QString::fromStdString(caption));
 }
 
 QtButton::QtButton(QPushButton* button) {

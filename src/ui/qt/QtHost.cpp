@@ -1,5 +1,6 @@
 #include "ui/qt/QtHost.h"
 
+#include "common/modKorvel.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "ui/qt/MainWindow.h"
@@ -94,8 +95,8 @@ void QtHost::showFileInFolder(const std::string& path) {
     if (reply.type() == QDBusMessage::ReplyMessage) {
         return;
     }
-    const auto slash = path.rfind('/');
-    openFolder(slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1));
+    const auto folder = modKorvel::GetFolder(path);
+    openFolder(folder.empty() ? std::string(".") : folder);
 }
 
 void QtHost::openFolder(const std::string& folder) {

@@ -29,7 +29,6 @@ public:
     void pumpMessages() override;
     void quit() override;
 
-    QtTray& tray() { return m_tray; }
     // The picture behind an icon handle given out above.
     QIcon iconFor(std::uint64_t handle) const;
 
