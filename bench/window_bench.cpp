@@ -32,7 +32,7 @@ namespace {
 class BenchHost : public ui::QtHost {
 public:
     BenchHost(ui::MainWindow& window, std::string folder) : QtHost(window), m_folder(std::move(folder)) {}
-    std::optional<std::string> appFolder() override { return m_folder; }
+    std::optional<std::string> appFolder() noexcept override { return m_folder; }
 
 private:
     std::string m_folder;
@@ -103,8 +103,10 @@ int main(int argc, char** argv) {
     auto& list = window.controls().lstLog;
     const int rows = 1000000;
     for (int i = 0; i < rows; ++i) {
-        list.appendRow({"07/12/2026 05:" + std::to_string(10 + i % 50) + ":" + std::to_string(10 + i % 50), 1, "Free",
-                        std::to_string(i % 1000) + " bytes", std::to_string(i % 1000), "07/12/2026 05:10:10"});
+        list.appendRow(
+            {"07/12/2026 05:" + std::to_string(10 + i % 50) + ":" + std::to_string(10 + i % 50),
+             1,
+             {"Free", std::to_string(i % 1000) + " bytes", std::to_string(i % 1000), "07/12/2026 05:10:10"}});
     }
     const double after = residentMegabytes();
     const auto storeAfter = window.logModel()->rows().memoryUsed();

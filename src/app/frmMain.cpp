@@ -1,3 +1,6 @@
+// The main window's start-up, layout rules and shutdown, and how it reads and
+// writes its settings.
+
 #include "app/frmMain.h"
 
 #include "app/modKorvelIni.h"
@@ -5,9 +8,7 @@
 #include "common/convert.h"
 #include "common/modKorvel.h"
 #include "common/version.h"
-#include "platform/locale.h"
 #include "platform/paths.h"
-#include "platform/shell.h"
 
 #include <filesystem>
 #include <system_error>
@@ -16,94 +17,105 @@ namespace {
 
 constexpr const char* kSection = "Main";
 
-// Every step of a handler runs on its own: one that fails is skipped and the
-// next one runs.
 } // namespace
 
-platform::LocalDateTime frmMainHost::now() {
-    return platform::localNow();
+const Clock& frmMainHost::clock() const noexcept {
+    static const Clock platformClock;
+    return platformClock;
 }
 
-std::string frmMainHost::generalDate(const platform::LocalDateTime& time) {
-    return platform::generalDateText(time);
+std::optional<std::string> frmMainHost::appFolder() noexcept {
+    try {
+        return modKorvel::AppFolder();
+    } catch (...) {
+        return std::nullopt;
+    }
 }
 
-std::optional<std::string> frmMainHost::appFolder() {
-    return modKorvel::AppFolder();
-}
-
-frmMain::frmMain(const frmMainControls& controls, frmMainHost& host) : m_controls(controls), m_host(host) {
+frmMain::frmMain(const frmMainControls& controls, frmMainHost& host)
+    : m_controls(controls), m_host(host),
+      m_copies([this](copies::CopyRequest request, FileCopyClass& copier) { carryOut(request, copier); }) {
+    m_previousMessageSink = setUserMessageSink([this](const UserMessage& message) { m_host.showMessage(message); });
     wireControls();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    setUserMessageSink(std::move(m_previousMessageSink));
+}
 
 void frmMain::wireControls() {
+    // Each handler is where an event enters the window: whatever a step lets
+    // escape ends there, never in the toolkit.
+    const auto handler = [this](void (frmMain::*member)()) {
+        return [this, member] { continueOnError([&] { (this->*member)(); }); };
+    };
     auto& c = m_controls;
-    c.window.onResize = [this] { Form_Resize(); };
-    c.chkMonitor.onClick = [this] { chkMonitor_Click(); };
-    c.chkBeep.onClick = [this] { chkBeep_Click(); };
-    c.chkNotify.onClick = [this] { chkNotify_Click(); };
-    c.chkMakeCopy.onClick = [this] { chkMakeCopy_Click(); };
-    c.chkBalloonTip.onClick = [this] { chkBalloonTip_Click(); };
-    c.chkFollowLog.onClick = [this] { chkFollowLog_Click(); };
-    c.txtInterval.onChange = [this] { txtInterval_Change(); };
-    c.cmdFileOpen.onClick = [this] { cmdFileOpen_Click(); };
-    c.cmdMonitorOpen.onClick = [this] { cmdMonitorOpen_Click(); };
-    c.cmdOpenFolder.onClick = [this] { cmdOpenFolder_Click(); };
-    c.cmdFolderCopiesOpen.onClick = [this] { cmdFolderCopiesOpen_Click(); };
-    c.cmdMakeCopy.onClick = [this] { cmdMakeCopy_Click(); };
-    c.cmdOpenLog.onClick = [this] { cmdOpenLog_Click(); };
-    c.cmdClearLogView.onClick = [this] { cmdClearLogView_Click(); };
-    c.Timer1.onTick = [this] { Timer1_Timer(); };
-    c.Timer2.onTick = [this] { Timer2_Timer(); };
+    c.window.onResize = handler(&frmMain::Form_Resize);
+    c.chkMonitor.onClick = handler(&frmMain::chkMonitor_Click);
+    c.chkBeep.onClick = handler(&frmMain::chkBeep_Click);
+    c.chkNotify.onClick = handler(&frmMain::chkNotify_Click);
+    c.chkMakeCopy.onClick = handler(&frmMain::chkMakeCopy_Click);
+    c.chkBalloonTip.onClick = handler(&frmMain::chkBalloonTip_Click);
+    c.chkFollowLog.onClick = handler(&frmMain::chkFollowLog_Click);
+    c.txtInterval.onChange = handler(&frmMain::txtInterval_Change);
+    c.cmdFileOpen.onClick = handler(&frmMain::cmdFileOpen_Click);
+    c.cmdMonitorOpen.onClick = handler(&frmMain::cmdMonitorOpen_Click);
+    c.cmdOpenFolder.onClick = handler(&frmMain::cmdOpenFolder_Click);
+    c.cmdFolderCopiesOpen.onClick = handler(&frmMain::cmdFolderCopiesOpen_Click);
+    c.cmdMakeCopy.onClick = handler(&frmMain::cmdMakeCopy_Click);
+    c.cmdOpenLog.onClick = handler(&frmMain::cmdOpenLog_Click);
+    c.cmdClearLogView.onClick = handler(&frmMain::cmdClearLogView_Click);
+    c.Timer1.onTick = handler(&frmMain::Timer1_Timer);
+    c.Timer2.onTick = handler(&frmMain::Timer2_Timer);
 }
 
 // Settings.ini beside the executable, named through the host so that a test's
-// window keeps its settings in its own folder.
-std::string frmMain::settingsFile() {
-    const auto folder = m_host.appFolder();
-    return folder ? *folder + "Settings.ini" : std::string();
-}
-
+// window keeps its settings in its own folder. The store never throws.
 std::string frmMain::readSetting(const char* key, const std::string& defaultValue) {
-    return modKorvel::ReadIniSetting(kSection, key, settingsFile(), defaultValue);
+    const auto folder = m_host.appFolder();
+    return folder ? modKorvel::ReadIniSetting(kSection, key, *folder + "Settings.ini", defaultValue) : defaultValue;
 }
 
 void frmMain::writeSetting(const char* key, const std::string& value) {
-    modKorvel::WriteIniSetting(kSection, key, value, settingsFile());
+    if (const auto folder = m_host.appFolder()) {
+        modKorvel::WriteIniSetting(kSection, key, value, *folder + "Settings.ini");
+    }
 }
 
 void frmMain::loadCheckBox(view::CheckBox& box, const char* key, const char* defaultValue) {
-    continueOnError([&] {
-        const auto value = convert::TextToInt16(readSetting(key, defaultValue));
-        if (value && *value >= 0 && *value <= 2) {
-            box.setValue(*value); // runs the box's click handler when the value changes
-        }
-    });
+    const auto value = convert::textToInt16(readSetting(key, defaultValue));
+    if (value && *value >= 0 && *value <= 2) {
+        box.setValue(*value); // runs the box's click handler when the value changes
+    }
+}
+
+// The interval box's text as the watch timer's interval. A text that is no
+// whole number of milliseconds from 0 to 65535 leaves the interval as it was.
+void frmMain::applyInterval() {
+    const auto interval = convert::textToInt32(m_controls.txtInterval.text());
+    if (interval && *interval >= 0 && *interval <= 65535) {
+        m_controls.Timer1.setInterval(*interval);
+    }
 }
 
 void frmMain::Form_Load() {
     auto& c = m_controls;
     const std::string version = modKorvel::VersionText();
-    continueOnError([&] { c.window.setCaption(std::string(kAppTitle) + " - file change monitor v" + version); });
-    continueOnError([&] { m_host.setWindowIcons(); });
-    continueOnError([&] { c.lblSubTitle.setCaption("v" + version); });
-    continueOnError([&] { c.txtInterval.setText(readSetting("Interval", "500")); });
-    continueOnError([&] {
-        const auto interval = convert::TextToInt32(c.txtInterval.text());
-        if (interval && *interval >= 0 && *interval <= 65535) {
-            c.Timer1.setInterval(*interval);
-        }
-    });
-    continueOnError([&] { c.Timer1.setEnabled(c.chkMonitor.value() == 1); });
+    c.window.setCaption(std::string(kAppTitle) + " - file change monitor v" + version);
+    m_host.setWindowIcons();
+    c.lblSubTitle.setCaption("v" + version);
+    c.txtInterval.setText(readSetting("Interval", "500"));
+    applyInterval();
+    c.Timer1.setEnabled(c.chkMonitor.value() == 1);
     loadCheckBox(c.chkMonitor, "Monitor", "0");
     loadCheckBox(c.chkBeep, "Beep", "0");
     loadCheckBox(c.chkNotify, "Notify", "0");
     loadCheckBox(c.chkMakeCopy, "Copy", "0");
     loadCheckBox(c.chkBalloonTip, "Balloon", "1");
     loadCheckBox(c.chkFollowLog, "FollowLog", "1");
-    continueOnError([&] { c.txtFileName.setText(readSetting("FileName", platform::defaultWatchedPath())); });
+    c.txtFileName.setText(readSetting("FileName", platform::defaultWatchedPath()));
+    // The tray's steps can fail (no hidden window, a shell that refuses); the
+    // window starts all the same.
     continueOnError([&] {
         m_frmSysTray = m_host.createSysTray();
         wireSysTray();
@@ -121,123 +133,27 @@ void frmMain::Form_Load() {
             m_frmSysTray->IconHandle(m_host.windowIcon());
         }
     });
-    continueOnError([&] {
-        if (const auto folder = m_host.appFolder()) {
-            std::error_code exists;
-            std::filesystem::create_directory(
-                std::filesystem::path(std::u8string(folder->begin(), folder->end())) / u8"Copies", exists);
-        }
-    });
-    continueOnError([&] {
-        Copier = std::make_unique<FileCopyClass>();
-        Copier->setYield([this] { m_host.pumpMessages(); });
-    });
+    if (const auto folder = m_host.appFolder()) {
+        std::error_code exists; // an existing folder is fine
+        std::filesystem::create_directory(
+            std::filesystem::path(std::u8string(folder->begin(), folder->end())) / u8"Copies", exists);
+    }
+    m_copies.copier().setYield([this] { m_host.pumpMessages(); });
 }
 
 void frmMain::Form_Resize() {
-    continueOnError([&] {
-        // Hidden only where the tray icon can bring it back; elsewhere the
-        // window stays minimised in the task bar.
-        if (m_controls.window.state() == view::WindowState::Minimized && m_controls.window.canHideToTray()) {
-            m_controls.window.hide();
-        }
-    });
+    // Hidden only where the tray icon can bring it back; elsewhere the window
+    // stays minimised in the task bar.
+    if (m_controls.window.state() == view::WindowState::Minimized && m_controls.window.canHideToTray()) {
+        m_controls.window.hide();
+    }
 }
 
 void frmMain::Form_Unload() {
     m_unloaded = true;
     // Nothing is recorded after the window has gone; a running copy finishes
     // and the program ends after it.
-    continueOnError([&] { m_controls.Timer1.setEnabled(false); });
+    m_controls.Timer1.setEnabled(false);
     continueOnError([&] { m_frmSysTray.reset(); });
-    if (!m_copying) {
-        m_host.quit();
-    }
-}
-
-void frmMain::writeCheckBox(const char* key, const view::CheckBox& box) {
-    continueOnError([&] { writeSetting(key, std::to_string(box.value())); });
-}
-
-void frmMain::chkMonitor_Click() {
-    auto& c = m_controls;
-    if (c.chkMonitor.value() == 1) {
-        continueOnError([&] { c.Timer1.setEnabled(true); });
-    } else {
-        continueOnError([&] { c.Timer1.setEnabled(false); });
-        continueOnError([&] { c.picAni.clear(); });
-        continueOnError([&] {
-            if (m_frmSysTray) {
-                m_frmSysTray->IconHandle(m_host.stateIcon(5));
-            }
-        });
-    }
-    writeCheckBox("Monitor", c.chkMonitor);
-}
-
-void frmMain::chkBeep_Click() {
-    writeCheckBox("Beep", m_controls.chkBeep);
-}
-
-void frmMain::chkNotify_Click() {
-    writeCheckBox("Notify", m_controls.chkNotify);
-}
-
-void frmMain::chkMakeCopy_Click() {
-    writeCheckBox("Copy", m_controls.chkMakeCopy);
-}
-
-void frmMain::chkBalloonTip_Click() {
-    writeCheckBox("Balloon", m_controls.chkBalloonTip);
-}
-
-void frmMain::chkFollowLog_Click() {
-    writeCheckBox("FollowLog", m_controls.chkFollowLog);
-}
-
-void frmMain::txtInterval_Change() {
-    auto& c = m_controls;
-    continueOnError([&] {
-        const auto interval = convert::TextToInt32(c.txtInterval.text());
-        if (interval && *interval >= 0 && *interval <= 65535) {
-            c.Timer1.setInterval(*interval);
-        }
-    });
-    continueOnError([&] { writeSetting("Interval", c.txtInterval.text()); });
-}
-
-void frmMain::cmdFileOpen_Click() {
-    auto& c = m_controls;
-    continueOnError([&] {
-        // A cancelled dialog leaves the watched path and its setting alone.
-        const auto chosen = m_host.chooseFile("Select a file to monitor", "All Files|*.*");
-        if (chosen) {
-            c.txtFileName.setText(*chosen);
-            writeSetting("FileName", c.txtFileName.text());
-        }
-    });
-}
-
-void frmMain::cmdMonitorOpen_Click() {
-    continueOnError([&] {
-        const auto path = m_controls.txtFileName.text();
-        modKorvel::ShellOpen(path, modKorvel::GetFolder(path), std::nullopt);
-    });
-}
-
-void frmMain::cmdOpenFolder_Click() {
-    continueOnError([&] {
-        const auto path = m_controls.txtFileName.text();
-        if (modKorvel::AddBackslash(path)) { // an empty path names nothing to show
-            m_host.showFileInFolder(path);
-        }
-    });
-}
-
-void frmMain::cmdFolderCopiesOpen_Click() {
-    continueOnError([&] {
-        if (const auto folder = m_host.appFolder()) {
-            m_host.openFolder(*folder + "Copies");
-        }
-    });
+    m_copies.close([this] { m_host.quit(); });
 }

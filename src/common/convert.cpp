@@ -34,7 +34,7 @@ std::optional<Int> toWhole(double value) {
     if (!std::isfinite(value)) {
         return std::nullopt;
     }
-    const double whole = RoundHalfEven(value);
+    const double whole = roundHalfEven(value);
     if (whole < static_cast<double>(std::numeric_limits<Int>::min()) ||
         whole > static_cast<double>(std::numeric_limits<Int>::max())) {
         return std::nullopt;
@@ -44,7 +44,7 @@ std::optional<Int> toWhole(double value) {
 
 } // namespace
 
-double RoundHalfEven(double value, int places) {
+double roundHalfEven(double value, int places) {
     if (!std::isfinite(value)) {
         return value;
     }
@@ -57,7 +57,7 @@ double RoundHalfEven(double value, int places) {
     return std::nearbyint(scaled) / scale;
 }
 
-std::optional<double> ParseNumber(std::string_view text, std::string_view decimalSeparator) {
+std::optional<double> parseNumber(std::string_view text, std::string_view decimalSeparator) {
     text = trimBlanks(text);
     // Rewritten into the C form that from_chars reads, checking the grammar on the way.
     std::string plain;
@@ -111,29 +111,29 @@ std::optional<double> ParseNumber(std::string_view text, std::string_view decima
     return value;
 }
 
-std::optional<double> ParseNumber(std::string_view text) {
-    return ParseNumber(text, platform::userNumberFormat().decimalSeparator);
+std::optional<double> parseNumber(std::string_view text) {
+    return parseNumber(text, platform::userNumberFormat().decimalSeparator);
 }
 
-std::optional<std::int16_t> ToInt16(double value) {
+std::optional<std::int16_t> toInt16(double value) {
     return toWhole<std::int16_t>(value);
 }
 
-std::optional<std::int32_t> ToInt32(double value) {
+std::optional<std::int32_t> toInt32(double value) {
     return toWhole<std::int32_t>(value);
 }
 
-std::optional<std::int16_t> TextToInt16(std::string_view text) {
-    const auto number = ParseNumber(text);
-    return number ? ToInt16(*number) : std::nullopt;
+std::optional<std::int16_t> textToInt16(std::string_view text) {
+    const auto number = parseNumber(text);
+    return number ? toInt16(*number) : std::nullopt;
 }
 
-std::optional<std::int32_t> TextToInt32(std::string_view text) {
-    const auto number = ParseNumber(text);
-    return number ? ToInt32(*number) : std::nullopt;
+std::optional<std::int32_t> textToInt32(std::string_view text) {
+    const auto number = parseNumber(text);
+    return number ? toInt32(*number) : std::nullopt;
 }
 
-std::string FormatGeneral(double value, std::string_view decimalSeparator) {
+std::string formatGeneral(double value, std::string_view decimalSeparator) {
     if (value == 0) {
         return "0"; // also for -0
     }
@@ -153,8 +153,8 @@ std::string FormatGeneral(double value, std::string_view decimalSeparator) {
     return result;
 }
 
-std::string FormatGeneral(double value) {
-    return FormatGeneral(value, platform::userNumberFormat().decimalSeparator);
+std::string formatGeneral(double value) {
+    return formatGeneral(value, platform::userNumberFormat().decimalSeparator);
 }
 
 } // namespace convert

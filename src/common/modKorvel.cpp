@@ -1,12 +1,20 @@
 #include "common/modKorvel.h"
 
-#include "common/rterror.h"
 #include "common/userMessage.h"
 #include "common/version.h"
 #include "platform/files.h"
+#include "platform/rtError.h"
 #include "platform/shell.h"
 
 #include <new>
+
+std::string appFolderFrom(std::string_view sFolder, char separator) {
+    std::string result(sFolder);
+    if (result.empty() || result.back() != separator) {
+        result += separator;
+    }
+    return result;
+}
 
 namespace modKorvel {
 
@@ -61,20 +69,12 @@ std::optional<std::string> AddBackslash(std::string_view sPath, char separator) 
     return result;
 }
 
-std::string AppFolderFrom(std::string_view sFolder, char separator) {
-    std::string result(sFolder);
-    if (result.empty() || result.back() != separator) {
-        result += separator;
-    }
-    return result;
-}
-
 std::optional<std::string> AppFolder() {
     const auto folder = platform::executableFolder();
     if (!folder || folder->empty()) {
         return std::nullopt;
     }
-    return AppFolderFrom(*folder);
+    return appFolderFrom(*folder);
 }
 
 std::string VersionText(std::uint16_t major, std::uint16_t minor, std::uint16_t revision) {
@@ -90,12 +90,12 @@ void ShellOpen(const std::string& sFile, const std::string& sFolder, const std::
     try {
         failure = platform::shellOpenDocument(sFile, sFolder, sParameters);
     } catch (const std::bad_alloc&) {
-        failure = MakeRtError(rterr::OutOfMemory);
+        failure = makeRtError(rterr::OutOfMemory);
     } catch (...) {
-        failure = MakeRtError(rterr::InvalidProcedureCall);
+        failure = makeRtError(rterr::InvalidProcedureCall);
     }
     if (failure) {
-        ShowErrorMessage("An error occurred opening '" + sFile + "': " + failure->text());
+        showErrorMessage("An error occurred opening '" + sFile + "': " + failure->text());
     }
 }
 

@@ -38,9 +38,6 @@ std::optional<std::string> AddBackslash(std::string_view sPath, char separator =
 // Empty when the platform cannot say where the executable lies.
 std::optional<std::string> AppFolder();
 
-// The trailing-separator rule of AppFolder applied to a folder as the platform reports it.
-std::string AppFolderFrom(std::string_view sFolder, char separator = platform::kPathSeparator);
-
 // Major "." minor, then the revision directly behind the minor number: 1, 2, 7 give "1.27".
 std::string VersionText(std::uint16_t major, std::uint16_t minor, std::uint16_t revision);
 // The same for this build's own version.
@@ -53,3 +50,6 @@ std::string VersionText();
 void ShellOpen(const std::string& sFile, const std::string& sFolder, const std::optional<std::string>& sParameters);
 
 } // namespace modKorvel
+
+// The trailing-separator rule of AppFolder applied to a folder as the platform reports it.
+std::string appFolderFrom(std::string_view sFolder, char separator = platform::kPathSeparator);

@@ -14,11 +14,11 @@ UserMessageSink& currentSink() {
 
 } // namespace
 
-UserMessageSink SetUserMessageSink(UserMessageSink sink) {
+UserMessageSink setUserMessageSink(UserMessageSink sink) {
     return std::exchange(currentSink(), std::move(sink));
 }
 
-void ShowErrorMessage(const std::string& text) {
+void showErrorMessage(const std::string& text) {
     try {
         UserMessage message{text, std::string(kAppTitle), MessageIcon::Critical};
         if (const auto& sink = currentSink()) {

@@ -17,8 +17,8 @@ struct UserMessage {
 using UserMessageSink = std::function<void(const UserMessage&)>;
 
 // Installs `sink` (an empty function restores the default) and returns the one it replaces.
-UserMessageSink SetUserMessageSink(UserMessageSink sink);
+UserMessageSink setUserMessageSink(UserMessageSink sink);
 
 // Shows `text` with the critical icon, an OK button and the application's title.
 // Never throws; returns when the user has dismissed the box.
-void ShowErrorMessage(const std::string& text);
+void showErrorMessage(const std::string& text);

@@ -8,7 +8,7 @@ void DrawProgress(view::PictureBox& picBox, std::int32_t lValue, std::int32_t lM
     // A maximum of 0 has no proportion: the bar then stays empty.
     std::int32_t right = 0;
     if (lMax != 0) {
-        right = convert::ToInt32(width * (static_cast<double>(lValue) / static_cast<double>(lMax))).value_or(0);
+        right = convert::toInt32(width * (static_cast<double>(lValue) / static_cast<double>(lMax))).value_or(0);
     }
     picBox.fillRectangle(0, 0, width, height, view::Colour::systemButtonFace());
     picBox.fillRectangle(0, 0, right - 10, height, view::Colour::rgb(0, 0, 127));

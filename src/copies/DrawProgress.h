@@ -3,7 +3,7 @@
 // button-face background, its right end 10 units short of the proportional
 // position lValue / lMax of the box's width.
 
-#include "app/view.h"
+#include "view/controls.h"
 
 #include <cstdint>
 

@@ -15,7 +15,7 @@ using platform::File;
 using platform::IoError;
 
 IoError changedUnderUs() {
-    return MakeRtError(rterr::PathFileAccessError);
+    return makeRtError(rterr::PathFileAccessError);
 }
 
 // The destination file one copy creates. Unless the copy completes, it is
@@ -188,7 +188,7 @@ private:
     // arithmetic: ((W / 100) * 100) / (L / 100), rounded half to even.
     bool setPercentReady(std::int64_t written, std::int64_t length) {
         const double percent = ((static_cast<double>(written) / 100.0) * 100.0) / (static_cast<double>(length) / 100.0);
-        const auto value = convert::ToInt16(percent);
+        const auto value = convert::toInt16(percent);
         if (!value) {
             return false; // the source was emptied under us, or shrank far below what was written
         }
@@ -237,7 +237,7 @@ void FileCopyClass::Copy(const std::string& SourceFile, const std::string& Desti
         }
         m_successful = true;
         const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
-        if (const auto seconds = convert::ToInt32(taken.count())) {
+        if (const auto seconds = convert::toInt32(taken.count())) {
             m_secondsTaken = *seconds;
         }
     } catch (...) {

@@ -14,13 +14,13 @@ std::string twoDigits(int value) {
     return text;
 }
 
-std::string stampFor(const CopyNameServices& services) {
-    return CopyTimestamp(services.now(), services.designators());
+std::string stampFor(const Clock& clock) {
+    return copyTimestamp(clock.now(), clock.dayHalfDesignators());
 }
 
 } // namespace
 
-std::string CopyTimestamp(const platform::LocalDateTime& time, const platform::DayHalfDesignators& designators) {
+std::string copyTimestamp(const platform::LocalDateTime& time, const platform::DayHalfDesignators& designators) {
     char date[32];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d ", time.year, time.month, time.day);
     const int hour12 = time.hour % 12 == 0 ? 12 : time.hour % 12;
@@ -28,7 +28,7 @@ std::string CopyTimestamp(const platform::LocalDateTime& time, const platform::D
            (time.hour < 12 ? designators.beforeNoon : designators.afterNoon);
 }
 
-CopyNameParts CopyNamePartsFor(std::string_view appFolder, std::string_view watchedPath, bool bManual, char separator) {
+CopyNameParts copyNamePartsFor(std::string_view appFolder, std::string_view watchedPath, bool bManual, char separator) {
     CopyNameParts parts;
     parts.folder = std::string(appFolder) + "Copies" + separator;
     parts.manual = bManual;
@@ -42,7 +42,7 @@ CopyNameParts CopyNamePartsFor(std::string_view appFolder, std::string_view watc
     return parts;
 }
 
-std::string CopyCandidate(const CopyNameParts& parts, std::string_view timestamp, std::int64_t counter) {
+std::string copyCandidate(const CopyNameParts& parts, std::string_view timestamp, std::int64_t counter) {
     char number[32];
     std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(counter));
     std::string name = parts.folder + parts.baseName + " - ";
@@ -57,10 +57,11 @@ std::string CopyCandidate(const CopyNameParts& parts, std::string_view timestamp
     return name;
 }
 
-std::string ChooseCopyName(const CopyNameParts& parts, const CopyNameServices& services) {
-    std::string candidate = CopyCandidate(parts, stampFor(services), 1);
-    for (std::int64_t counter = 2; services.exists && services.exists(candidate); ++counter) {
-        candidate = CopyCandidate(parts, stampFor(services), counter);
+std::string chooseCopyName(const CopyNameParts& parts, const Clock& clock,
+                           const std::function<bool(const std::string&)>& exists) {
+    std::string candidate = copyCandidate(parts, stampFor(clock), 1);
+    for (std::int64_t counter = 2; exists && exists(candidate); ++counter) {
+        candidate = copyCandidate(parts, stampFor(clock), counter);
     }
     return candidate;
 }

@@ -2,8 +2,7 @@
 // Names of the timestamped copies in the Copies folder:
 //   <app folder>Copies<sep><base> - yyyy-mm-dd hh-mm-ss ampm[ - Manual] (0001).<extension>
 
-#include "platform/clock.h"
-#include "platform/locale.h"
+#include "common/clock.h"
 #include "platform/paths.h"
 
 #include <cstdint>
@@ -17,7 +16,7 @@ namespace copies {
 // "yyyy-mm-dd hh-mm-ss ampm": the hour on the 12-hour clock (00:xx and 12:xx
 // both show as 12), then the locale's designator; an empty designator leaves
 // the trailing blank.
-std::string CopyTimestamp(const platform::LocalDateTime& time, const platform::DayHalfDesignators& designators);
+std::string copyTimestamp(const platform::LocalDateTime& time, const platform::DayHalfDesignators& designators);
 
 // What a copy's name is made of, apart from the time and the counter.
 struct CopyNameParts {
@@ -30,21 +29,16 @@ struct CopyNameParts {
 // The parts for a watched path. A file name without "." keeps the whole name
 // as its base and gets no extension, rather than a name with a second folder
 // part in it.
-CopyNameParts CopyNamePartsFor(std::string_view appFolder, std::string_view watchedPath, bool bManual,
+CopyNameParts copyNamePartsFor(std::string_view appFolder, std::string_view watchedPath, bool bManual,
                                char separator = platform::kPathSeparator);
 
 // One candidate: counter 1 gives " (0001)"; from 10000 on the counter has five or more digits.
-std::string CopyCandidate(const CopyNameParts& parts, std::string_view timestamp, std::int64_t counter);
-
-struct CopyNameServices {
-    std::function<platform::LocalDateTime()> now = platform::localNow;
-    std::function<platform::DayHalfDesignators()> designators = platform::userDayHalfDesignators;
-    std::function<bool(const std::string&)> exists;
-};
+std::string copyCandidate(const CopyNameParts& parts, std::string_view timestamp, std::int64_t counter);
 
 // The first candidate that does not exist yet. The clock is read again for
 // every candidate, so a later one can carry a later second; the counter goes
 // on regardless.
-std::string ChooseCopyName(const CopyNameParts& parts, const CopyNameServices& services);
+std::string chooseCopyName(const CopyNameParts& parts, const Clock& clock,
+                           const std::function<bool(const std::string&)>& exists);
 
 } // namespace copies

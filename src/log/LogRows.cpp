@@ -10,9 +10,11 @@ namespace {
 constexpr char kUnitSeparator = '\x1f';
 } // namespace
 
-void LogRows::append(int icon, std::string_view time, std::string_view state, std::string_view sizeText,
-                     std::string_view sizeBytes, std::string_view dateModified) {
-    const std::string_view texts[kColumns] = {time, state, sizeText, sizeBytes, dateModified};
+void LogRows::append(const ChangeRow& row) {
+    std::string_view texts[kColumns];
+    for (int column = 0; column < kColumns; ++column) {
+        texts[column] = columnText(row, static_cast<ChangeColumn>(column));
+    }
     std::size_t length = kColumns - 1;
     for (const auto text : texts) {
         length += text.size();
@@ -32,7 +34,7 @@ void LogRows::append(int icon, std::string_view time, std::string_view state, st
         out = std::replace_copy(texts[column].begin(), texts[column].end(), out, kUnitSeparator, ' ');
     }
     block.used += length;
-    m_icons.push_back(static_cast<std::uint8_t>(icon < 0 || icon > 255 ? 0 : icon));
+    m_icons.push_back(static_cast<std::uint8_t>(row.icon < 0 || row.icon > 255 ? 0 : row.icon));
 }
 
 void LogRows::clear() {

@@ -4,6 +4,8 @@
 // shared character arena, so a million rows cost their characters plus a few
 // bytes each, and the newest row is read as fast as the first.
 
+#include "watch/changeRecord.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,18 +17,20 @@ namespace logview {
 
 class LogRows {
 public:
-    static constexpr int kColumns = 5; // the row's text and its four sub-items
+    static constexpr int kColumns = kChangeColumnCount;
 
-    // Appends a row: its icon and the five column texts in column order.
-    void append(int icon, std::string_view time, std::string_view state, std::string_view sizeText,
-                std::string_view sizeBytes, std::string_view dateModified);
+    void append(const ChangeRow& row);
     void clear();
 
     std::int64_t size() const { return static_cast<std::int64_t>(m_icons.size()); }
     bool empty() const { return m_icons.empty(); }
 
-    // Rows count from 0 here; nullopt outside the rows or columns.
+    // Rows count from 0 here; nullopt outside the rows or columns. Columns
+    // count from 0 in ChangeColumn's order.
     std::optional<std::string_view> text(std::int64_t row, int column) const;
+    std::optional<std::string_view> text(std::int64_t row, ChangeColumn column) const {
+        return text(row, static_cast<int>(column));
+    }
     int icon(std::int64_t row) const;
 
     // Bytes held, for measurements.

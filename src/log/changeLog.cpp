@@ -41,13 +41,13 @@ platform::IoError appendText(const std::string& bytes, const std::string& path) 
 void AppendLogLine(const std::string& sLine, const std::string& sPath) {
     try {
         if (auto error = appendText(platform::textFileBytes(sLine + "\r\n"), sPath)) {
-            ShowErrorMessage("Error saving to log: " + error->text());
+            showErrorMessage("Error saving to log: " + error->text());
         }
     } catch (...) {
         // Only memory can run out here; reported like any other lost line, if
         // there is memory left for the message.
         try {
-            ShowErrorMessage("Error saving to log: " + MakeRtError(rterr::OutOfMemory).text());
+            showErrorMessage("Error saving to log: " + makeRtError(rterr::OutOfMemory).text());
         } catch (...) {
         }
     }

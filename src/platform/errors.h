@@ -2,7 +2,7 @@
 // The one place where operating-system error codes become the program's
 // classic runtime error numbers and descriptions.
 
-#include "common/rterror.h"
+#include "platform/rtError.h"
 
 namespace platform {
 

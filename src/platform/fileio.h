@@ -3,7 +3,7 @@
 // handle; every operation reports failure as the error the user would be
 // shown (through rtErrorFromOs), never by throwing.
 
-#include "common/rterror.h"
+#include "platform/rtError.h"
 
 #include <cstdint>
 #include <optional>

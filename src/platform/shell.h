@@ -1,7 +1,7 @@
 #pragma once
 // Handing a document to the desktop's default program.
 
-#include "common/rterror.h"
+#include "platform/rtError.h"
 
 #include <optional>
 #include <string>

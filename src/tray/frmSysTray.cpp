@@ -1,6 +1,6 @@
 #include "tray/frmSysTray.h"
 
-#include "tray/utf16.h"
+#include "tray/notifyIconProtocol.h"
 
 #include <algorithm>
 #include <limits>
@@ -10,83 +10,12 @@ namespace {
 
 using platform::NotifyMessage;
 namespace notifyFlag = platform::notifyFlag;
-
-// The callback message the shell sends to the hidden window: WM_MOUSEMOVE, so
-// the actual message arrives where a mouse move carries its X position.
-constexpr std::uint32_t kCallbackMessage = 512;
-constexpr std::uint32_t kNotifyIconVersion = 3;
-
-constexpr std::int32_t WM_MOUSEMOVE_ = 512;
-constexpr std::int32_t WM_LBUTTONDOWN_ = 513;
-constexpr std::int32_t WM_LBUTTONUP_ = 514;
-constexpr std::int32_t WM_LBUTTONDBLCLK_ = 515;
-constexpr std::int32_t WM_RBUTTONDOWN_ = 516;
-constexpr std::int32_t WM_RBUTTONUP_ = 517;
-constexpr std::int32_t WM_RBUTTONDBLCLK_ = 518;
-constexpr std::int32_t NIN_BALLOONSHOW_ = 1026;
-constexpr std::int32_t NIN_BALLOONHIDE_ = 1027;
-constexpr std::int32_t NIN_BALLOONTIMEOUT_ = 1028;
-constexpr std::int32_t NIN_BALLOONUSERCLICK_ = 1029;
+namespace callback = tray::callback;
+using tray::CopyStringToBytes;
+using tray::setFixedField;
 
 // Menu indexes are 16-bit.
 constexpr std::int32_t kMaxMenuIndex = std::numeric_limits<std::int16_t>::max();
-
-bool isHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-// How many leading code units of `text` fit into `room` units without cutting
-// a surrogate pair in half.
-std::size_t unitsThatFit(const std::u16string& text, std::size_t room) {
-    if (text.size() <= room) {
-        return text.size();
-    }
-    return room > 0 && isHighSurrogate(text[room - 1]) ? room - 1 : room;
-}
-
-// Writes a text into a wide record's byte field of `size` bytes: at most
-// size / 2 - 1 characters as UTF-16LE, then zero bytes up to the field's
-// size, so the text is always terminated. An empty text clears the field.
-template <std::size_t N>
-void CopyStringToBytes(const std::u16string& text, std::array<std::uint8_t, N>& field, std::size_t size) {
-    size = std::min(size, N);
-    const std::size_t units = size >= 2 ? unitsThatFit(text, size / 2 - 1) : 0;
-    std::size_t pos = 0;
-    for (std::size_t i = 0; i < units; ++i) {
-        field[pos++] = static_cast<std::uint8_t>(text[i] & 0xFF);
-        field[pos++] = static_cast<std::uint8_t>(text[i] >> 8);
-    }
-    std::fill(field.begin() + static_cast<std::ptrdiff_t>(pos), field.begin() + static_cast<std::ptrdiff_t>(size),
-              std::uint8_t{0});
-}
-
-// A fixed-length character field: the text left-aligned, cut at the field's
-// length, the rest blanks.
-template <std::size_t N>
-void setFixedField(std::array<char16_t, N>& field, const std::u16string& text) {
-    const std::size_t units = unitsThatFit(text, N);
-    std::copy_n(text.begin(), units, field.begin());
-    std::fill(field.begin() + static_cast<std::ptrdiff_t>(units), field.end(), u' ');
-}
-
-template <std::size_t N>
-std::string textUpToNul(const std::array<char16_t, N>& field) {
-    const auto end = std::find(field.begin(), field.end(), u'\0');
-    return tray::utf8FromUtf16(std::u16string_view(field.data(), static_cast<std::size_t>(end - field.begin())));
-}
-
-template <std::size_t N>
-std::string textUpToNul(const std::array<std::uint8_t, N>& field) {
-    std::u16string text;
-    for (std::size_t i = 0; i + 1 < N; i += 2) {
-        const auto unit = static_cast<char16_t>(field[i] | (field[i + 1] << 8));
-        if (unit == u'\0') {
-            break;
-        }
-        text += unit;
-    }
-    return tray::utf8FromUtf16(text);
-}
 
 // Raises an event through a copy of its handler: the handler may destroy the
 // component, and with it the std::function being called.
@@ -166,8 +95,8 @@ void frmSysTray::notify(NotifyMessage message) {
 void frmSysTray::addIcon() {
     if (m_bShell5) {
         // uTimeout doubles as uVersion; it must hold the version before the add.
-        m_wide.uTimeout = kNotifyIconVersion;
-        m_narrow.uTimeout = kNotifyIconVersion;
+        m_wide.uTimeout = tray::kNotifyIconVersion;
+        m_narrow.uTimeout = tray::kNotifyIconVersion;
     }
     m_wide.cbSize = NotifyDataSize();
     m_narrow.cbSize = NotifyDataSize();
@@ -195,7 +124,7 @@ void frmSysTray::load() {
         record.hWnd = handles.window;
         record.uID = static_cast<std::uint32_t>(handles.icon);
         record.uFlags = notifyFlag::Message | notifyFlag::Icon | notifyFlag::Tip;
-        record.uCallbackMessage = kCallbackMessage;
+        record.uCallbackMessage = tray::kCallbackMessage;
         record.hIcon = handles.icon;
     };
     if (m_bWide) {
@@ -224,37 +153,37 @@ void frmSysTray::Form_QueryUnload() {
 
 void frmSysTray::Form_MouseMove(std::int32_t value) {
     switch (value) {
-    case WM_MOUSEMOVE_:
+    case callback::MouseMove:
         raise(m_events.SysTrayMouseMove);
         break;
-    case WM_LBUTTONDOWN_:
+    case callback::LeftButtonDown:
         raise(m_events.SysTrayMouseDown, trayButton::Left);
         break;
-    case WM_RBUTTONDOWN_:
+    case callback::RightButtonDown:
         raise(m_events.SysTrayMouseDown, trayButton::Right);
         break;
-    case WM_LBUTTONUP_:
+    case callback::LeftButtonUp:
         raise(m_events.SysTrayMouseUp, trayButton::Left);
         break;
-    case WM_RBUTTONUP_:
+    case callback::RightButtonUp:
         raise(m_events.SysTrayMouseUp, trayButton::Right);
         break;
-    case WM_LBUTTONDBLCLK_:
+    case callback::LeftDoubleClick:
         raise(m_events.SysTrayDoubleClick, trayButton::Left);
         break;
-    case WM_RBUTTONDBLCLK_:
+    case callback::RightDoubleClick:
         raise(m_events.SysTrayDoubleClick, trayButton::Right);
         break;
-    case NIN_BALLOONSHOW_:
+    case callback::BalloonShow:
         raise(m_events.BalloonShow);
         break;
-    case NIN_BALLOONHIDE_:
+    case callback::BalloonHide:
         raise(m_events.BalloonHide);
         break;
-    case NIN_BALLOONTIMEOUT_:
+    case callback::BalloonTimeOut:
         raise(m_events.BalloonTimeOut);
         break;
-    case NIN_BALLOONUSERCLICK_:
+    case callback::BalloonClicked:
         raise(m_events.BalloonClicked);
         break;
     default:
@@ -287,7 +216,7 @@ void frmSysTray::ShowBalloonTip(const std::string& sMessage, const std::string& 
 
 std::string frmSysTray::ToolTip() {
     ensureLoaded();
-    return m_bWide ? textUpToNul(m_wide.szTip) : textUpToNul(m_narrow.szTip);
+    return m_bWide ? tray::wideFieldText(m_wide.szTip) : tray::narrowFieldText(m_narrow.szTip);
 }
 
 void frmSysTray::ToolTip(const std::string& sTip) {

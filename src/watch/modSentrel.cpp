@@ -7,20 +7,6 @@
 
 namespace modSentrel {
 
-std::string_view FileStateText(FileState state) {
-    switch (state) {
-    case fsFree:
-        return "Free";
-    case fsOpen:
-        return "Open";
-    case fsError:
-        return "Error";
-    case fsNoFile:
-        return "No File";
-    }
-    return "Error";
-}
-
 bool IsFileLocked(const std::string& sPath) {
     try {
         return platform::isHeldOpenByOtherProcess(sPath);
@@ -41,7 +27,7 @@ FileState GetFileState(const std::string& sPath) {
 }
 
 std::string FormatFileSize(std::string_view sSize, std::string_view decimalSeparator) {
-    const auto number = convert::ParseNumber(sSize, decimalSeparator);
+    const auto number = convert::parseNumber(sSize, decimalSeparator);
     if (!number) {
         return std::string(sSize);
     }
@@ -56,7 +42,7 @@ std::string FormatFileSize(std::string_view sSize, std::string_view decimalSepar
     };
     for (const auto& unit : units) {
         if (*number > unit.divisor) {
-            return convert::FormatGeneral(convert::RoundHalfEven(*number / unit.divisor, 2), decimalSeparator) +
+            return convert::formatGeneral(convert::roundHalfEven(*number / unit.divisor, 2), decimalSeparator) +
                    unit.word;
         }
     }

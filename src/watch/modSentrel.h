@@ -9,17 +9,14 @@
 
 namespace modSentrel {
 
-// The probe's answer; its display text is what the list, the log and the
-// comparison between ticks use.
+// The probe's answer; its display text (watch::stateText) is what the list,
+// the log and the comparison between ticks use.
 enum FileState : std::int32_t {
     fsFree = 0,
     fsOpen = 1,
     fsError = 2,
     fsNoFile = 3,
 };
-
-// "Free", "Open", "Error" or "No File".
-std::string_view FileStateText(FileState state);
 
 // True only when the file exists and another process has it open.
 bool IsFileLocked(const std::string& sPath);

@@ -6,15 +6,16 @@
 
 #include "common/modKorvel.h"
 #include "common/userMessage.h"
+#include "support/fakeClock.h"
 #include "support/fakeTray.h"
 #include "support/fakeView.h"
 #include "support/fileHolder.h"
 #include "support/tempDir.h"
 #include "tray/RestoreFromTrayMessage.h"
+#include "tray/notifyIconProtocol.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -32,37 +33,36 @@ public:
     std::unique_ptr<frmSysTray> createSysTray() override {
         return std::make_unique<frmSysTray>(tray, tray, [] { return 0x0A280105u; }); // NT 5.1
     }
-    std::uint64_t stateIcon(int image) override { return 1000u + static_cast<std::uint64_t>(image); }
-    std::uint64_t windowIcon() override { return 999; }
-    void setWindowIcons() override { ++windowIconsSet; }
-    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) override {
+    std::uint64_t stateIcon(int image) noexcept override { return 1000u + static_cast<std::uint64_t>(image); }
+    std::uint64_t windowIcon() noexcept override { return 999; }
+    void setWindowIcons() noexcept override { ++windowIconsSet; }
+    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) noexcept override {
         dialogs.push_back(title + "|" + filter);
         return dialogAnswer;
     }
-    void beep(std::int32_t frequency, std::int32_t milliseconds) override {
+    void beep(std::int32_t frequency, std::int32_t milliseconds) noexcept override {
         beeps.push_back(std::to_string(frequency) + "/" + std::to_string(milliseconds));
     }
-    void showFileInFolder(const std::string& path) override { shown.push_back("select:" + path); }
-    void openFolder(const std::string& folder) override { shown.push_back("folder:" + folder); }
-    void pumpMessages() override {
+    void openDocument(const std::string& file, const std::string& folder) noexcept override {
+        shown.push_back("open:" + file + "|" + folder);
+    }
+    void showFileInFolder(const std::string& path) noexcept override { shown.push_back("select:" + path); }
+    void openFolder(const std::string& folder) noexcept override { shown.push_back("folder:" + folder); }
+    void showMessage(const UserMessage& message) noexcept override { messages.push_back(message.text); }
+    void pumpMessages() noexcept override {
         ++pumps;
         if (onPump) {
             auto pump = onPump;
             pump();
         }
     }
-    void quit() override { ++quits; }
-    platform::LocalDateTime now() override { return clock; }
-    std::string generalDate(const platform::LocalDateTime& t) override {
-        char text[32];
-        std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", t.day, t.month, t.year, t.hour, t.minute,
-                      t.second);
-        return text;
-    }
-    std::optional<std::string> appFolder() override { return m_folder; }
+    void quit() noexcept override { ++quits; }
+    const Clock& clock() const noexcept override { return fakeClock; }
+    std::optional<std::string> appFolder() noexcept override { return m_folder; }
 
     FakeTray tray;
-    platform::LocalDateTime clock{2026, 12, 6, 6, 41, 39};
+    testsupport::FakeClock fakeClock;
+    std::vector<std::string> messages;
     int windowIconsSet = 0;
     std::vector<std::string> dialogs;
     std::optional<std::string> dialogAnswer;
@@ -76,24 +76,9 @@ private:
     std::string m_folder;
 };
 
-// A text field of the wide notify record, UTF-16LE up to its NUL.
-template <std::size_t N>
-std::string wideField(const std::array<std::uint8_t, N>& field) {
-    std::string text;
-    for (std::size_t i = 0; i + 1 < N && (field[i] != 0 || field[i + 1] != 0); i += 2) {
-        text += static_cast<char>(field[i]);
-    }
-    return text;
-}
-
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() : host(*modKorvel::AddBackslash(app.path())) {}
-
-    void SetUp() override {
-        savedSink = SetUserMessageSink([this](const UserMessage& m) { messages.push_back(m.text); });
-    }
-    void TearDown() override { SetUserMessageSink(savedSink); }
 
     // Loads the window with `settings` as the content of Settings.ini (none when empty).
     frmMain& load(const std::string& settings = {}) {
@@ -122,8 +107,6 @@ protected:
     testsupport::FakeMainWindow view;
     FakeHost host;
     std::unique_ptr<frmMain> form;
-    std::vector<std::string> messages;
-    UserMessageSink savedSink;
 };
 
 // --- start-up ---------------------------------------------------------------
@@ -276,12 +259,12 @@ TEST_F(WatchTickTest, RecordsTheFirstStateThenOnlyChanges) {
     const auto& first = view.lstLog.rows[0];
     EXPECT_EQ(first.time, "06/12/2026 06:41:39");
     EXPECT_EQ(first.icon, 1);
-    EXPECT_EQ(first.state, "Free");
-    EXPECT_EQ(first.sizeText, "1.5 kb");
-    EXPECT_EQ(first.sizeBytes, "1536");
-    EXPECT_FALSE(first.dateModified.empty());
+    EXPECT_EQ(first.record.state, "Free");
+    EXPECT_EQ(first.record.sizeText, "1.5 kb");
+    EXPECT_EQ(first.record.sizeInBytes, "1536");
+    EXPECT_FALSE(first.record.dateModified.empty());
     // Fields 3 and 4 of the log line are in the opposite order to the columns.
-    EXPECT_EQ(logText(), "06/12/2026 06:41:39,Free,1536,1.5 kb," + first.dateModified + "\r\n");
+    EXPECT_EQ(logText(), "06/12/2026 06:41:39,Free,1536,1.5 kb," + first.record.dateModified + "\r\n");
 
     view.Timer1.tick();
     view.Timer1.tick();
@@ -290,13 +273,13 @@ TEST_F(WatchTickTest, RecordsTheFirstStateThenOnlyChanges) {
     files.write("current.csv", std::string(2048, 'y'));
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 2u);
-    EXPECT_EQ(view.lstLog.rows[1].sizeBytes, "2048");
-    EXPECT_EQ(view.lstLog.rows[1].sizeText, "2 kb");
+    EXPECT_EQ(view.lstLog.rows[1].record.sizeInBytes, "2048");
+    EXPECT_EQ(view.lstLog.rows[1].record.sizeText, "2 kb");
 
     setModified(5); // same length, other date
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 3u);
-    EXPECT_NE(view.lstLog.rows[2].dateModified, view.lstLog.rows[1].dateModified);
+    EXPECT_NE(view.lstLog.rows[2].record.dateModified, view.lstLog.rows[1].record.dateModified);
     EXPECT_EQ(view.lstLog.lastEnsured, 3) << "Follow Log brings the newest row into view";
 
     // Three changes, three CR LF lines of five fields.
@@ -312,19 +295,19 @@ TEST_F(WatchTickTest, MissingReappearingAndOpenFiles) {
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 2u);
     const auto& gone = view.lstLog.rows[1];
-    EXPECT_EQ(gone.state, "No File");
+    EXPECT_EQ(gone.record.state, "No File");
     EXPECT_EQ(gone.icon, 4);
-    EXPECT_EQ(gone.sizeText, "Unknown");
-    EXPECT_EQ(gone.sizeBytes, "Unknown");
-    EXPECT_EQ(gone.dateModified, "Unknown");
+    EXPECT_EQ(gone.record.sizeText, "Unknown");
+    EXPECT_EQ(gone.record.sizeInBytes, "Unknown");
+    EXPECT_EQ(gone.record.dateModified, "Unknown");
     EXPECT_EQ(trayIcon(), 1004u);
     EXPECT_NE(logText().find(",No File,Unknown,Unknown,Unknown\r\n"), std::string::npos);
 
     files.write("current.csv", "back");
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 3u);
-    EXPECT_EQ(view.lstLog.rows[2].state, "Free");
-    EXPECT_EQ(view.lstLog.rows[2].sizeBytes, "4");
+    EXPECT_EQ(view.lstLog.rows[2].record.state, "Free");
+    EXPECT_EQ(view.lstLog.rows[2].record.sizeInBytes, "4");
 
     {
         testsupport::FileHolder holder(watched, "r");
@@ -335,9 +318,9 @@ TEST_F(WatchTickTest, MissingReappearingAndOpenFiles) {
     }
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 5u);
-    EXPECT_EQ(view.lstLog.rows[3].state, "Open");
+    EXPECT_EQ(view.lstLog.rows[3].record.state, "Open");
     EXPECT_EQ(view.lstLog.rows[3].icon, 2);
-    EXPECT_EQ(view.lstLog.rows[4].state, "Free");
+    EXPECT_EQ(view.lstLog.rows[4].record.state, "Free");
 }
 
 TEST_F(WatchTickTest, ClearLogViewMakesTheNextTickRecordAgain) {
@@ -371,9 +354,10 @@ TEST_F(WatchTickTest, NotificationsFollowTheTickedBoxes) {
     const auto& balloon = host.tray.calls.back();
     EXPECT_EQ(balloon.w.uFlags, 16u);
     EXPECT_EQ(balloon.w.dwInfoFlags, 1u) << "information icon";
-    EXPECT_EQ(wideField(balloon.w.szInfoTitle), "File Changed");
-    EXPECT_EQ(wideField(balloon.w.szInfo),
-              "File: current.csv\r\nState: Free\r\nSize: 1.5 kb\r\nDate Modified: " + view.lstLog.rows[0].dateModified);
+    EXPECT_EQ(tray::wideFieldText(balloon.w.szInfoTitle), "File Changed");
+    EXPECT_EQ(tray::wideFieldText(balloon.w.szInfo),
+              "File: current.csv\r\nState: Free\r\nSize: 1.5 kb\r\nDate Modified: " +
+                  view.lstLog.rows[0].record.dateModified);
     EXPECT_EQ(balloon.w.uTimeout, 100u);
     EXPECT_EQ(host.beeps, std::vector<std::string>{"500/100"});
     EXPECT_TRUE(view.window.visible);
@@ -383,8 +367,8 @@ TEST_F(WatchTickTest, NotificationsFollowTheTickedBoxes) {
     std::filesystem::remove(files.fsPath() / "current.csv");
     view.Timer1.tick();
     EXPECT_EQ(host.tray.calls.back().w.dwInfoFlags, 2u) << "warning icon for a removed file";
-    EXPECT_EQ(wideField(host.tray.calls.back().w.szInfoTitle), "File Removed");
-    EXPECT_EQ(wideField(host.tray.calls.back().w.szInfo),
+    EXPECT_EQ(tray::wideFieldText(host.tray.calls.back().w.szInfoTitle), "File Removed");
+    EXPECT_EQ(tray::wideFieldText(host.tray.calls.back().w.szInfo),
               "File: current.csv\r\nState: No File\r\nSize: Unknown\r\nDate Modified: Unknown");
 
     // A tick without a change raises nothing.
@@ -397,7 +381,7 @@ TEST_F(WatchTickTest, NotificationsFollowTheTickedBoxes) {
 // --- copies ---------------------------------------------------------------------
 
 TEST_F(WatchTickTest, CopiesAreNamedAndMarkedManual) {
-    host.clock = {2010, 3, 5, 14, 7, 9};
+    host.fakeClock.time = {2010, 3, 5, 14, 7, 9};
     view.cmdMakeCopy.click();
     view.cmdMakeCopy.click();
     view.chkMakeCopy.setValue(1);
@@ -454,13 +438,6 @@ TEST_F(WatchTickTest, ClosingDuringACopyEndsTheProgramWhenItHasFinished) {
 // --- log commands -----------------------------------------------------------------
 
 TEST_F(WatchTickTest, OpenLogFileHandsOverACopy) {
-    const char* savedPath = std::getenv("PATH");
-    const std::string oldPath = savedPath != nullptr ? savedPath : "";
-    TempDir bin;
-    bin.write("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$0.log\"\n");
-    std::filesystem::permissions(bin.fsPath() / "xdg-open", std::filesystem::perms::owner_all);
-    ::setenv("PATH", bin.path().c_str(), 1);
-
     view.Timer1.tick();
     view.cmdOpenLog.click();
     EXPECT_EQ(testsupport::readFile(app.path("LogTemp.csv")), logText());
@@ -468,9 +445,9 @@ TEST_F(WatchTickTest, OpenLogFileHandsOverACopy) {
     view.Timer1.tick();
     view.cmdOpenLog.click();
     EXPECT_EQ(testsupport::readFile(app.path("LogTemp.csv")), logText()) << "replaced by a fresh copy";
-    ::setenv("PATH", oldPath.c_str(), 1);
-    ASSERT_TRUE(testsupport::waitForFile(bin.path("xdg-open.log"), 30));
-    EXPECT_TRUE(messages.empty());
+    const std::string opened = "open:" + app.path("LogTemp.csv") + "|" + *modKorvel::AddBackslash(app.path());
+    EXPECT_EQ(host.shown, (std::vector<std::string>{opened, opened}));
+    EXPECT_TRUE(host.messages.empty());
 }
 
 // --- tray ---------------------------------------------------------------------------
@@ -480,20 +457,20 @@ TEST_F(MainWindowTest, TrayBringsTheWindowBackAndItsMenuKeysAreExact) {
     view.window.setState(view::WindowState::Minimized);
     EXPECT_FALSE(view.window.visible);
 
-    host.tray.deliver(517); // right button released: not a way back
+    host.tray.deliver(tray::callback::RightButtonUp); // right button released: not a way back
     EXPECT_FALSE(view.window.visible);
-    host.tray.deliver(514); // left button released
+    host.tray.deliver(tray::callback::LeftButtonUp); // left button released
     EXPECT_TRUE(view.window.visible);
     EXPECT_EQ(view.window.state(), view::WindowState::Normal);
 
     view.window.setState(view::WindowState::Minimized);
-    host.tray.deliver(518); // right double click
+    host.tray.deliver(tray::callback::RightDoubleClick); // right double click
     EXPECT_TRUE(view.window.visible);
 
-    host.tray.deliver(513); // left press: no menu
+    host.tray.deliver(tray::callback::LeftButtonDown); // left press: no menu
     EXPECT_EQ(host.tray.popups, 0);
     host.tray.choice = 0;
-    host.tray.deliver(516); // right press: the menu, whose first item is "open"
+    host.tray.deliver(tray::callback::RightButtonDown); // right press: the menu, whose first item is "open"
     EXPECT_EQ(host.tray.popups, 1);
 
     form->m_frmSysTray_MenuClick(2, "Close");
@@ -532,19 +509,20 @@ TEST(RestoreFromTrayMessage, ActsOnLeftAndRightButtonReleasesOnly) {
     int popups = 0;
     const std::function<void()> menu = [&] { ++popups; };
 
-    modKorvel::RestoreFromTrayMessage(window, 0, 513 * 15.0f, 15.0f, menu);
+    modKorvel::RestoreFromTrayMessage(window, 0, tray::callback::LeftButtonDown * 15.0f, 15.0f, menu);
     EXPECT_FALSE(window.visible);
-    modKorvel::RestoreFromTrayMessage(window, 0, 514 * 15.0f + 7, 15.0f); // rounds to 514
+    modKorvel::RestoreFromTrayMessage(window, 0, tray::callback::LeftButtonUp * 15.0f + 7, 15.0f); // rounds down
     EXPECT_TRUE(window.visible);
     EXPECT_EQ(window.state(), view::WindowState::Normal);
     EXPECT_EQ(window.broughtToFront, 1);
     EXPECT_EQ(popups, 0);
 
     window.hide();
-    modKorvel::RestoreFromTrayMessage(window, 2, 517 * 12.0f, 12.0f, menu);
+    modKorvel::RestoreFromTrayMessage(window, 2, tray::callback::RightButtonUp * 12.0f, 12.0f, menu);
     EXPECT_TRUE(window.visible);
     EXPECT_EQ(popups, 1);
-    modKorvel::RestoreFromTrayMessage(window, 2, 517 * 12.0f, 0.0f, menu); // no scale: message 0
+    modKorvel::RestoreFromTrayMessage(window, 2, tray::callback::RightButtonUp * 12.0f, 0.0f,
+                                      menu); // no scale: message 0
     EXPECT_EQ(popups, 1);
 }
 

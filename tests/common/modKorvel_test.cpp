@@ -66,9 +66,9 @@ TEST_P(PathRules, AddBackslashAddsExactlyOne) {
 }
 
 TEST_P(PathRules, AppFolderRuleKeepsARootsSingleSeparator) {
-    EXPECT_EQ(AppFolderFrom(p("C:\\Program Files\\Sentrel"), sep()), p("C:\\Program Files\\Sentrel\\"));
-    EXPECT_EQ(AppFolderFrom(p("C:\\"), sep()), p("C:\\"));
-    EXPECT_EQ(AppFolderFrom("/", '/'), "/");
+    EXPECT_EQ(appFolderFrom(p("C:\\Program Files\\Sentrel"), sep()), p("C:\\Program Files\\Sentrel\\"));
+    EXPECT_EQ(appFolderFrom(p("C:\\"), sep()), p("C:\\"));
+    EXPECT_EQ(appFolderFrom("/", '/'), "/");
 }
 
 INSTANTIATE_TEST_SUITE_P(Separators, PathRules, ::testing::Values('\\', '/'),

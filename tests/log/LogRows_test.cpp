@@ -8,14 +8,21 @@ using logview::LogRows;
 
 namespace {
 
+ChangeRow row(int icon, std::string time, std::string state, std::string sizeText, std::string sizeInBytes,
+              std::string dateModified) {
+    return {std::move(time),
+            icon,
+            {std::move(state), std::move(sizeText), std::move(sizeInBytes), std::move(dateModified)}};
+}
+
 TEST(LogRows, ReadsBackEveryColumnOfEveryRowAcrossBlocks) {
     LogRows rows;
     // Enough rows to fill several arena blocks, with rows of varying length.
     const int count = 20000;
     for (int i = 0; i < count; ++i) {
         const auto n = std::to_string(i);
-        rows.append(1 + i % 5, "07/12/2026 05:" + n, i % 2 ? "Open" : "Free", n + " kb", std::string(i % 37, 'x') + n,
-                    "");
+        rows.append(
+            row(1 + i % 5, "07/12/2026 05:" + n, i % 2 ? "Open" : "Free", n + " kb", std::string(i % 37, 'x') + n, ""));
     }
     ASSERT_EQ(rows.size(), count);
     for (int i = 0; i < count; ++i) {
@@ -33,7 +40,7 @@ TEST(LogRows, OutOfRangeReadsGiveNothing) {
     LogRows rows;
     EXPECT_EQ(rows.text(0, 0), std::nullopt);
     EXPECT_EQ(rows.icon(0), 0);
-    rows.append(4, "t", "No File", "Unknown", "Unknown", "Unknown");
+    rows.append(row(4, "t", "No File", "Unknown", "Unknown", "Unknown"));
     EXPECT_EQ(rows.text(1, 0), std::nullopt);
     EXPECT_EQ(rows.text(-1, 0), std::nullopt);
     EXPECT_EQ(rows.text(0, 5), std::nullopt);
@@ -43,16 +50,16 @@ TEST(LogRows, OutOfRangeReadsGiveNothing) {
 
 TEST(LogRows, TextsCannotShiftColumnsAndHugeRowsFit) {
     LogRows rows;
-    rows.append(1,
-                "a\x1f"
-                "b",
-                "Free", "", "", "");
+    rows.append(row(1,
+                    "a\x1f"
+                    "b",
+                    "Free", "", "", ""));
     EXPECT_EQ(rows.text(0, 0), "a b");
     EXPECT_EQ(rows.text(0, 1), "Free");
 
     const std::string huge(600 * 1024, 'h'); // larger than one arena block
-    rows.append(2, huge, "Open", "1", "2", "3");
-    rows.append(3, "after", "Error", "", "", "");
+    rows.append(row(2, huge, "Open", "1", "2", "3"));
+    rows.append(row(3, "after", "Error", "", "", ""));
     EXPECT_EQ(rows.text(1, 0), huge);
     EXPECT_EQ(rows.text(1, 4), "3");
     EXPECT_EQ(rows.text(2, 1), "Error");
@@ -60,7 +67,7 @@ TEST(LogRows, TextsCannotShiftColumnsAndHugeRowsFit) {
     rows.clear();
     EXPECT_TRUE(rows.empty());
     EXPECT_EQ(rows.text(0, 0), std::nullopt);
-    rows.append(5, "fresh", "Free", "", "", "");
+    rows.append(row(5, "fresh", "Free", "", "", ""));
     EXPECT_EQ(rows.text(0, 0), "fresh");
 }
 

@@ -1,9 +1,9 @@
 #include "log/changeLog.h"
 
 #include "common/userMessage.h"
-#include "log/logColumns.h"
 #include "support/tempDir.h"
 #include "support/unprivileged.h"
+#include "view/listColumns.h"
 
 #include <gtest/gtest.h>
 
@@ -38,8 +38,8 @@ TEST(LogLine, FieldsInLogOrderWithTheSizesReversedAgainstTheView) {
     EXPECT_EQ(buildLogLine(kMissingFile, "06/12/2026 06:41:40"), "06/12/2026 06:41:40,No File,Unknown,Unknown,Unknown");
 
     std::vector<std::string> viewRow;
-    for (const auto& column : kLogColumns) {
-        viewRow.emplace_back(logFieldText(kFreeFile, "t", column.field));
+    for (const auto& column : view::kListColumns) {
+        viewRow.emplace_back(columnText(ChangeRow{"t", 1, kFreeFile}, column.column));
     }
     EXPECT_EQ(viewRow, (std::vector<std::string>{"t", "Free", "1.5 kb", "1536", "05/12/2026 17:02:11"}));
 }
@@ -49,22 +49,12 @@ TEST(LogLine, NothingIsQuotedSoACommaInAFieldAddsAField) {
     EXPECT_EQ(split(buildLogLine(commaLocale, "06.12.2026"), ",").size(), 6U);
 }
 
-TEST(LogColumns, HeadersAndWidthsInTwips) {
-    const std::vector<std::pair<std::string, int>> expected{
-        {"Time", 2200}, {"Status", 1000}, {"Size", 1300}, {"Size (Bytes)", 1300}, {"Date Modified", 2200}};
-    ASSERT_EQ(kLogColumns.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(kLogColumns[i].header, expected[i].first);
-        EXPECT_EQ(kLogColumns[i].widthTwips, expected[i].second);
-    }
-}
-
 class AppendLogLineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_previousSink = SetUserMessageSink([this](const UserMessage& message) { messages.push_back(message); });
+        m_previousSink = setUserMessageSink([this](const UserMessage& message) { messages.push_back(message); });
     }
-    void TearDown() override { SetUserMessageSink(m_previousSink); }
+    void TearDown() override { setUserMessageSink(m_previousSink); }
 
     TempDir dir;
     std::string log = dir.path("Log.csv");

@@ -4,7 +4,7 @@
 // really changes), and let tests fire events by hand.
 
 #include "app/frmMain.h"
-#include "app/view.h"
+#include "view/controls.h"
 
 #include <string>
 #include <vector>
@@ -13,8 +13,8 @@ namespace testsupport {
 
 class FakeCheckBox : public view::CheckBox {
 public:
-    int value() const override { return m_value; }
-    void setValue(int value) override {
+    int value() const noexcept override { return m_value; }
+    void setValue(int value) noexcept override {
         if (value != m_value) {
             m_value = value;
             if (onClick) {
@@ -30,8 +30,8 @@ private:
 class FakeTextBox : public view::TextBox {
 public:
     explicit FakeTextBox(std::string text = {}) : m_text(std::move(text)) {}
-    std::string text() const override { return m_text; }
-    void setText(const std::string& text) override {
+    std::string text() const noexcept override { return m_text; }
+    void setText(const std::string& text) noexcept override {
         if (text != m_text) {
             m_text = text;
             if (onChange) {
@@ -46,7 +46,7 @@ private:
 
 class FakeLabel : public view::Label {
 public:
-    void setCaption(const std::string& caption) override { text = caption; }
+    void setCaption(const std::string& caption) noexcept override { text = caption; }
     std::string text;
 };
 
@@ -62,10 +62,10 @@ public:
 class FakeTimer : public view::Timer {
 public:
     explicit FakeTimer(std::int32_t interval) : m_interval(interval) {}
-    bool enabled() const override { return m_enabled; }
-    void setEnabled(bool enabled) override { m_enabled = enabled; }
-    std::int32_t interval() const override { return m_interval; }
-    void setInterval(std::int32_t milliseconds) override { m_interval = milliseconds; }
+    bool enabled() const noexcept override { return m_enabled; }
+    void setEnabled(bool enabled) noexcept override { m_enabled = enabled; }
+    std::int32_t interval() const noexcept override { return m_interval; }
+    void setInterval(std::int32_t milliseconds) noexcept override { m_interval = milliseconds; }
     // Delivers one tick if the timer would tick now.
     bool tick() {
         if (!m_enabled || m_interval <= 0 || !onTick) {
@@ -82,13 +82,13 @@ private:
 
 class FakeListView : public view::ListView {
 public:
-    std::int64_t rowCount() const override { return static_cast<std::int64_t>(rows.size()); }
-    std::optional<std::string> subItem(std::int64_t row, int column) const override;
-    void appendRow(const view::ListRow& row) override { rows.push_back(row); }
-    void clear() override { rows.clear(); }
-    void ensureVisible(std::int64_t row) override { lastEnsured = row; }
+    std::int64_t rowCount() const noexcept override { return static_cast<std::int64_t>(rows.size()); }
+    std::optional<std::string> subItem(std::int64_t row, ChangeColumn column) const noexcept override;
+    void appendRow(const ChangeRow& row) override { rows.push_back(row); }
+    void clear() noexcept override { rows.clear(); }
+    void ensureVisible(std::int64_t row) noexcept override { lastEnsured = row; }
 
-    std::vector<view::ListRow> rows;
+    std::vector<ChangeRow> rows;
     std::int64_t lastEnsured = 0;
 };
 
@@ -99,18 +99,18 @@ public:
         view::Colour colour;
     };
     FakePictureBox(std::int32_t width, std::int32_t height) : m_width(width), m_height(height) {}
-    std::int32_t width() const override { return m_width; }
-    std::int32_t height() const override { return m_height; }
-    void clear() override {
+    std::int32_t width() const noexcept override { return m_width; }
+    std::int32_t height() const noexcept override { return m_height; }
+    void clear() noexcept override {
         rectangles.clear();
         image = 0;
         ++clears;
     }
     void fillRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
-                       view::Colour colour) override {
+                       view::Colour colour) noexcept override {
         rectangles.push_back({left, top, right, bottom, colour});
     }
-    void showImage(int index) override { image = index; }
+    void showImage(int index) noexcept override { image = index; }
 
     std::vector<Rectangle> rectangles;
     int image = 0;
@@ -123,19 +123,19 @@ private:
 
 class FakeWindow : public view::Window {
 public:
-    void setCaption(const std::string& text) override { caption = text; }
-    view::WindowState state() const override { return m_state; }
-    void setState(view::WindowState state) override {
+    void setCaption(const std::string& text) noexcept override { caption = text; }
+    view::WindowState state() const noexcept override { return m_state; }
+    void setState(view::WindowState state) noexcept override {
         m_state = state;
         if (onResize) {
             onResize();
         }
     }
-    void show() override { visible = true; }
-    void hide() override { visible = false; }
-    void bringToFront() override { ++broughtToFront; }
-    void close() override { ++closeRequests; }
-    bool canHideToTray() const override { return trayAvailable; }
+    void show() noexcept override { visible = true; }
+    void hide() noexcept override { visible = false; }
+    void bringToFront() noexcept override { ++broughtToFront; }
+    void close() noexcept override { ++closeRequests; }
+    bool canHideToTray() const noexcept override { return trayAvailable; }
 
     std::string caption;
     bool visible = false;
@@ -172,25 +172,11 @@ struct FakeMainWindow {
     }
 };
 
-inline std::optional<std::string> FakeListView::subItem(std::int64_t row, int column) const {
+inline std::optional<std::string> FakeListView::subItem(std::int64_t row, ChangeColumn column) const noexcept {
     if (row < 1 || row > rowCount()) {
         return std::nullopt;
     }
-    const auto& r = rows[static_cast<std::size_t>(row - 1)];
-    switch (column) {
-    case 0:
-        return r.time;
-    case 1:
-        return r.state;
-    case 2:
-        return r.sizeText;
-    case 3:
-        return r.sizeBytes;
-    case 4:
-        return r.dateModified;
-    default:
-        return std::nullopt;
-    }
+    return std::string(columnText(rows[static_cast<std::size_t>(row - 1)], column));
 }
 
 } // namespace testsupport

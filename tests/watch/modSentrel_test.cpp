@@ -1,4 +1,5 @@
 #include "watch/modSentrel.h"
+#include "watch/observeFile.h"
 
 #include "common/modKorvel.h"
 #include "platform/files.h"
@@ -53,11 +54,11 @@ TEST(FormatFileSize, UsesTheLocalesDecimalSeparator) {
     EXPECT_EQ(FormatFileSize("1536,0", ","), "1,5 kb");
 }
 
-TEST(FileStateText, NamesEveryCode) {
-    EXPECT_EQ(FileStateText(fsFree), "Free");
-    EXPECT_EQ(FileStateText(fsOpen), "Open");
-    EXPECT_EQ(FileStateText(fsError), "Error");
-    EXPECT_EQ(FileStateText(fsNoFile), "No File");
+TEST(StateText, NamesEveryCode) {
+    EXPECT_EQ(watch::stateText(fsFree), "Free");
+    EXPECT_EQ(watch::stateText(fsOpen), "Open");
+    EXPECT_EQ(watch::stateText(fsError), "Error");
+    EXPECT_EQ(watch::stateText(fsNoFile), "No File");
 }
 
 class ProbeTest : public ::testing::Test {

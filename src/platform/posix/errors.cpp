@@ -7,39 +7,39 @@ namespace platform {
 RtError rtErrorFromOs(int osError) {
     switch (osError) {
     case ENOENT:
-        return MakeRtError(rterr::FileNotFound);
+        return makeRtError(rterr::FileNotFound);
     case ENOTDIR:
     case ELOOP:
-        return MakeRtError(rterr::PathNotFound);
+        return makeRtError(rterr::PathNotFound);
     case EACCES:
     case EPERM:
     case EROFS:
     case ETXTBSY:
     case EWOULDBLOCK:
-        return MakeRtError(rterr::PermissionDenied);
+        return makeRtError(rterr::PermissionDenied);
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return MakeRtError(rterr::DiskFull);
+        return makeRtError(rterr::DiskFull);
     case EEXIST:
-        return MakeRtError(rterr::FileAlreadyExists);
+        return makeRtError(rterr::FileAlreadyExists);
     case EMFILE:
     case ENFILE:
-        return MakeRtError(rterr::TooManyFiles);
+        return makeRtError(rterr::TooManyFiles);
     case ENOMEM:
-        return MakeRtError(rterr::OutOfMemory);
+        return makeRtError(rterr::OutOfMemory);
     case EIO:
-        return MakeRtError(rterr::DeviceIoError);
+        return makeRtError(rterr::DeviceIoError);
     case ENXIO:
     case ENODEV:
     case ENOMEDIUM:
-        return MakeRtError(rterr::DeviceUnavailable);
+        return makeRtError(rterr::DeviceUnavailable);
     case ENAMETOOLONG:
     case EINVAL:
-        return MakeRtError(rterr::BadFileNameOrNumber);
+        return makeRtError(rterr::BadFileNameOrNumber);
     case EISDIR: // a folder where a file was expected
     default:
-        return MakeRtError(rterr::PathFileAccessError);
+        return makeRtError(rterr::PathFileAccessError);
     }
 }
 

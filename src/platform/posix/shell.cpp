@@ -47,7 +47,7 @@ std::optional<RtError> shellOpenDocument(const std::string& file, const std::str
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
-        return MakeRtError(rterr::OutOfMemory); // the second fork failed
+        return makeRtError(rterr::OutOfMemory); // the second fork failed
     }
     return std::nullopt;
 }

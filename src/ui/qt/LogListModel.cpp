@@ -1,6 +1,6 @@
 #include "ui/qt/LogListModel.h"
 
-#include "log/logColumns.h"
+#include "view/listColumns.h"
 
 #include <limits>
 
@@ -8,14 +8,13 @@ namespace ui {
 
 LogListModel::LogListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void LogListModel::appendRow(int icon, std::string_view time, std::string_view state, std::string_view sizeText,
-                             std::string_view sizeBytes, std::string_view dateModified) {
+void LogListModel::appendRow(const ChangeRow& row) {
     if (m_rows.size() >= std::numeric_limits<int>::max()) {
         return; // Qt's views count rows in int
     }
-    const int row = static_cast<int>(m_rows.size());
-    beginInsertRows(QModelIndex(), row, row);
-    m_rows.append(icon, time, state, sizeText, sizeBytes, dateModified);
+    const int index = static_cast<int>(m_rows.size());
+    beginInsertRows(QModelIndex(), index, index);
+    m_rows.append(row);
     endInsertRows();
 }
 
@@ -30,7 +29,7 @@ int LogListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int LogListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(kLogColumns.size());
+    return parent.isValid() ? 0 : static_cast<int>(view::kListColumns.size());
 }
 
 QVariant LogListModel::data(const QModelIndex& index, int role) const {
@@ -52,8 +51,8 @@ QVariant LogListModel::data(const QModelIndex& index, int role) const {
 
 QVariant LogListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-        static_cast<std::size_t>(section) < kLogColumns.size()) {
-        const auto header = kLogColumns[static_cast<std::size_t>(section)].header;
+        static_cast<std::size_t>(section) < view::kListColumns.size()) {
+        const auto header = view::kListColumns[static_cast<std::size_t>(section)].header;
         return QString::fromUtf8(header.data(), static_cast<qsizetype>(header.size()));
     }
     return QAbstractTableModel::headerData(section, orientation, role);

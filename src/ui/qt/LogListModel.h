@@ -18,8 +18,7 @@ public:
     // The icons of the state image list, picture 1 first.
     void setIcons(std::vector<QIcon> icons) { m_icons = std::move(icons); }
 
-    void appendRow(int icon, std::string_view time, std::string_view state, std::string_view sizeText,
-                   std::string_view sizeBytes, std::string_view dateModified);
+    void appendRow(const ChangeRow& row);
     void clearRows();
     const logview::LogRows& rows() const { return m_rows; }
 

@@ -1,7 +1,7 @@
 #include "ui/qt/MainWindow.h"
 
-#include "log/logColumns.h"
 #include "ui/qt/Pictures.h"
+#include "view/listColumns.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -171,8 +171,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_adapters(std::make_
     m_logView->setIconSize(QSize(16, 16));
     m_logView->header()->setStretchLastSection(false);
     m_logView->header()->setSectionsMovable(false);
-    for (std::size_t column = 0; column < kLogColumns.size(); ++column) {
-        m_logView->setColumnWidth(static_cast<int>(column), twipsToPixels(kLogColumns[column].widthTwips));
+    for (const auto& column : view::kListColumns) {
+        m_logView->setColumnWidth(static_cast<int>(column.column), twipsToPixels(column.widthTwips));
     }
     place(m_logView, 2520, 45, 8475, 6015);
     a.lstLog = std::make_unique<QtListView>(m_logView, m_logModel);
@@ -223,18 +223,18 @@ QWidget* MainWindow::control(const char* name) const {
     return findChild<QWidget*>(QString::fromLatin1(name));
 }
 
-void MainWindow::setCaption(const std::string& caption) {
+void MainWindow::setCaption(const std::string& caption) noexcept {
     setWindowTitle(QString::fromStdString(caption));
 }
 
-view::WindowState MainWindow::state() const {
+view::WindowState MainWindow::state() const noexcept {
     if (isMinimized()) {
         return view::WindowState::Minimized;
     }
     return isMaximized() ? view::WindowState::Maximized : view::WindowState::Normal;
 }
 
-void MainWindow::setState(view::WindowState state) {
+void MainWindow::setState(view::WindowState state) noexcept {
     switch (state) {
     case view::WindowState::Minimized:
         setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
@@ -248,17 +248,17 @@ void MainWindow::setState(view::WindowState state) {
     }
 }
 
-void MainWindow::bringToFront() {
+void MainWindow::bringToFront() noexcept {
     raise();
     activateWindow();
 }
 
-void MainWindow::close() {
+void MainWindow::close() noexcept {
     // Queued: the request may come from inside the tray's own event handling.
     QTimer::singleShot(0, this, [this] { QWidget::close(); });
 }
 
-bool MainWindow::canHideToTray() const {
+bool MainWindow::canHideToTray() const noexcept {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 

@@ -26,14 +26,14 @@ public:
     frmMainControls controls();
 
     // view::Window
-    void setCaption(const std::string& caption) override;
-    view::WindowState state() const override;
-    void setState(view::WindowState state) override;
-    void show() override { QWidget::show(); }
-    void hide() override { QWidget::hide(); }
-    void bringToFront() override;
-    void close() override;
-    bool canHideToTray() const override;
+    void setCaption(const std::string& caption) noexcept override;
+    view::WindowState state() const noexcept override;
+    void setState(view::WindowState state) noexcept override;
+    void show() noexcept override { QWidget::show(); }
+    void hide() noexcept override { QWidget::hide(); }
+    void bringToFront() noexcept override;
+    void close() noexcept override;
+    bool canHideToTray() const noexcept override;
 
     // Called when the user closes the window (the core's unload).
     std::function<void()> onClose;

@@ -23,7 +23,7 @@ QtCheckBox::QtCheckBox(TwoStateCheckBox* box) : m_box(box) {
     QObject::connect(box, &QCheckBox::stateChanged, box, [this](int) { run(onClick); });
 }
 
-int QtCheckBox::value() const {
+int QtCheckBox::value() const noexcept {
     switch (m_box->checkState()) {
     case Qt::Checked:
         return 1;
@@ -34,7 +34,7 @@ int QtCheckBox::value() const {
     }
 }
 
-void QtCheckBox::setValue(int value) {
+void QtCheckBox::setValue(int value) noexcept {
     const auto state = value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
     if (state == Qt::PartiallyChecked) {
         m_box->setTristate(true);
@@ -46,15 +46,15 @@ QtTextBox::QtTextBox(QLineEdit* edit) : m_edit(edit) {
     QObject::connect(edit, &QLineEdit::textChanged, edit, [this](const QString&) { run(onChange); });
 }
 
-std::string QtTextBox::text() const {
+std::string QtTextBox::text() const noexcept {
     return m_edit->text().toStdString();
 }
 
-void QtTextBox::setText(const std::string& text) {
+void QtTextBox::setText(const std::string& text) noexcept {
     m_edit->setText(QString::fromStdString(text)); // emits textChanged only when the text changes
 }
 
-void QtLabel::setCaption(const std::string& caption) {
+void QtLabel::setCaption(const std::string& caption) noexcept {
     m_label->setText(QString::fromStdString(caption));
 }
 
@@ -109,28 +109,28 @@ void PictureWidget::paintEvent(QPaintEvent*) {
 }
 
 void QtPictureBox::fillRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
-                                 view::Colour colour) {
+                                 view::Colour colour) noexcept {
     const QColor qtColour =
         colour.buttonFace ? m_widget->palette().color(QPalette::Button) : QColor(colour.red, colour.green, colour.blue);
     m_widget->fillRectangle(left, top, right, bottom, qtColour);
 }
 
-void QtPictureBox::showImage(int index) {
+void QtPictureBox::showImage(int index) noexcept {
     if (index >= 1 && static_cast<std::size_t>(index) <= m_images.size()) {
         m_widget->showPixmap(m_images[static_cast<std::size_t>(index - 1)]);
     }
 }
 
-std::optional<std::string> QtListView::subItem(std::int64_t row, int column) const {
+std::optional<std::string> QtListView::subItem(std::int64_t row, ChangeColumn column) const noexcept {
     const auto text = m_model->rows().text(row - 1, column);
     return text ? std::optional<std::string>(std::string(*text)) : std::nullopt;
 }
 
-void QtListView::appendRow(const view::ListRow& row) {
-    m_model->appendRow(row.icon, row.time, row.state, row.sizeText, row.sizeBytes, row.dateModified);
+void QtListView::appendRow(const ChangeRow& row) {
+    m_model->appendRow(row);
 }
 
-void QtListView::ensureVisible(std::int64_t row) {
+void QtListView::ensureVisible(std::int64_t row) noexcept {
     if (row >= 1 && row <= m_model->rows().size()) {
         m_view->scrollTo(m_model->index(static_cast<int>(row - 1), 0));
     }

@@ -4,8 +4,8 @@
 // handler, so a value set from code runs the handler exactly as a user's
 // change does.
 
-#include "app/view.h"
 #include "ui/qt/LogListModel.h"
+#include "view/controls.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -37,8 +37,8 @@ protected:
 class QtCheckBox : public view::CheckBox {
 public:
     explicit QtCheckBox(TwoStateCheckBox* box);
-    int value() const override;
-    void setValue(int value) override;
+    int value() const noexcept override;
+    void setValue(int value) noexcept override;
 
 private:
     TwoStateCheckBox* m_box;
@@ -47,8 +47,8 @@ private:
 class QtTextBox : public view::TextBox {
 public:
     explicit QtTextBox(QLineEdit* edit);
-    std::string text() const override;
-    void setText(const std::string& text) override;
+    std::string text() const noexcept override;
+    void setText(const std::string& text) noexcept override;
 
 private:
     QLineEdit* m_edit;
@@ -57,7 +57,7 @@ private:
 class QtLabel : public view::Label {
 public:
     explicit QtLabel(QLabel* label) : m_label(label) {}
-    void setCaption(const std::string& caption) override;
+    void setCaption(const std::string& caption) noexcept override;
 
 private:
     QLabel* m_label;
@@ -98,12 +98,12 @@ class QtPictureBox : public view::PictureBox {
 public:
     explicit QtPictureBox(PictureWidget* widget, std::vector<QPixmap> images = {})
         : m_widget(widget), m_images(std::move(images)) {}
-    std::int32_t width() const override { return m_widget->widthTwips(); }
-    std::int32_t height() const override { return m_widget->heightTwips(); }
-    void clear() override { m_widget->clearPicture(); }
+    std::int32_t width() const noexcept override { return m_widget->widthTwips(); }
+    std::int32_t height() const noexcept override { return m_widget->heightTwips(); }
+    void clear() noexcept override { m_widget->clearPicture(); }
     void fillRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
-                       view::Colour colour) override;
-    void showImage(int index) override;
+                       view::Colour colour) noexcept override;
+    void showImage(int index) noexcept override;
 
 private:
     PictureWidget* m_widget;
@@ -113,11 +113,11 @@ private:
 class QtListView : public view::ListView {
 public:
     QtListView(QTreeView* view, LogListModel* model) : m_view(view), m_model(model) {}
-    std::int64_t rowCount() const override { return m_model->rows().size(); }
-    std::optional<std::string> subItem(std::int64_t row, int column) const override;
-    void appendRow(const view::ListRow& row) override;
-    void clear() override { m_model->clearRows(); }
-    void ensureVisible(std::int64_t row) override;
+    std::int64_t rowCount() const noexcept override { return m_model->rows().size(); }
+    std::optional<std::string> subItem(std::int64_t row, ChangeColumn column) const noexcept override;
+    void appendRow(const ChangeRow& row) override;
+    void clear() noexcept override { m_model->clearRows(); }
+    void ensureVisible(std::int64_t row) noexcept override;
 
 private:
     QTreeView* m_view;

@@ -10,6 +10,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QUrl>
 
 namespace ui {
@@ -36,11 +37,11 @@ std::unique_ptr<frmSysTray> QtHost::createSysTray() {
     return std::make_unique<frmSysTray>(m_tray, m_tray, [] { return kCurrentShellVersion; });
 }
 
-std::uint64_t QtHost::stateIcon(int image) {
+std::uint64_t QtHost::stateIcon(int image) noexcept {
     return static_cast<std::uint64_t>(image);
 }
 
-std::uint64_t QtHost::windowIcon() {
+std::uint64_t QtHost::windowIcon() noexcept {
     return kWindowIconHandle;
 }
 
@@ -51,7 +52,7 @@ QIcon QtHost::iconFor(std::uint64_t handle) const {
     return m_windowIcon;
 }
 
-void QtHost::setWindowIcons() {
+void QtHost::setWindowIcons() noexcept {
     m_window.setWindowIcon(m_windowIcon);
     QApplication::setWindowIcon(m_windowIcon);
 }
@@ -69,7 +70,7 @@ QString QtHost::dialogFilter(const std::string& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-std::optional<std::string> QtHost::chooseFile(const std::string& title, const std::string& filter) {
+std::optional<std::string> QtHost::chooseFile(const std::string& title, const std::string& filter) noexcept {
     const QString chosen =
         QFileDialog::getOpenFileName(&m_window, QString::fromStdString(title), QString(), dialogFilter(filter));
     if (chosen.isEmpty()) {
@@ -78,13 +79,18 @@ std::optional<std::string> QtHost::chooseFile(const std::string& title, const st
     return chosen.toStdString();
 }
 
-void QtHost::beep(std::int32_t frequency, std::int32_t milliseconds) {
+void QtHost::beep(std::int32_t frequency, std::int32_t milliseconds) noexcept {
     if (!platform::playTone(frequency, milliseconds)) {
         QApplication::beep(); // no sound device: the desktop's bell
     }
 }
 
-void QtHost::showFileInFolder(const std::string& path) {
+void QtHost::openDocument(const std::string& file, const std::string& folder) noexcept {
+    // Shows its own message when the request cannot be made at all.
+    modKorvel::ShellOpen(file, folder, std::nullopt);
+}
+
+void QtHost::showFileInFolder(const std::string& path) noexcept {
     // The freedesktop file manager interface shows the file selected; without
     // it, the file's folder is opened.
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -99,15 +105,24 @@ void QtHost::showFileInFolder(const std::string& path) {
     openFolder(folder.empty() ? std::string(".") : folder);
 }
 
-void QtHost::openFolder(const std::string& folder) {
+void QtHost::openFolder(const std::string& folder) noexcept {
     platform::shellOpenDocument(folder, folder, std::nullopt);
 }
 
-void QtHost::pumpMessages() {
+void QtHost::showMessage(const UserMessage& message) noexcept {
+    const auto icon = message.icon == MessageIcon::Critical  ? QMessageBox::Critical
+                      : message.icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                             : QMessageBox::Information;
+    QMessageBox box(icon, QString::fromStdString(message.title), QString::fromStdString(message.text), QMessageBox::Ok,
+                    m_window.isVisible() ? &m_window : nullptr);
+    box.exec();
+}
+
+void QtHost::pumpMessages() noexcept {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void QtHost::quit() {
+void QtHost::quit() noexcept {
     QCoreApplication::quit();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the main window needs beyond its controls, on a Linux desktop: the
-// tray on QSystemTrayIcon, the file dialog, the tone, the file manager and
-// the event loop.
+// tray on QSystemTrayIcon, the file dialog, the tone, the desktop's default
+// programs and file manager, message boxes and the event loop.
 
 #include "app/frmMain.h"
 #include "ui/qt/QtTray.h"
@@ -19,15 +19,17 @@ public:
     explicit QtHost(MainWindow& window);
 
     std::unique_ptr<frmSysTray> createSysTray() override;
-    std::uint64_t stateIcon(int image) override;
-    std::uint64_t windowIcon() override;
-    void setWindowIcons() override;
-    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) override;
-    void beep(std::int32_t frequency, std::int32_t milliseconds) override;
-    void showFileInFolder(const std::string& path) override;
-    void openFolder(const std::string& folder) override;
-    void pumpMessages() override;
-    void quit() override;
+    std::uint64_t stateIcon(int image) noexcept override;
+    std::uint64_t windowIcon() noexcept override;
+    void setWindowIcons() noexcept override;
+    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) noexcept override;
+    void beep(std::int32_t frequency, std::int32_t milliseconds) noexcept override;
+    void openDocument(const std::string& file, const std::string& folder) noexcept override;
+    void showFileInFolder(const std::string& path) noexcept override;
+    void openFolder(const std::string& folder) noexcept override;
+    void showMessage(const UserMessage& message) noexcept override;
+    void pumpMessages() noexcept override;
+    void quit() noexcept override;
 
     // The picture behind an icon handle given out above.
     QIcon iconFor(std::uint64_t handle) const;

@@ -4,12 +4,12 @@ namespace ui {
 
 QtTimer::QtTimer(QObject* parent) : QObject(parent) {}
 
-void QtTimer::setEnabled(bool enabled) {
+void QtTimer::setEnabled(bool enabled) noexcept {
     m_enabled = enabled;
     arm();
 }
 
-void QtTimer::setInterval(std::int32_t milliseconds) {
+void QtTimer::setInterval(std::int32_t milliseconds) noexcept {
     m_interval = milliseconds;
     arm();
 }

@@ -4,7 +4,7 @@
 // timer's slot is still running, so each tick hands the cadence over to a
 // timer of a small pool that is not busy.
 
-#include "app/view.h"
+#include "view/controls.h"
 
 #include <QObject>
 #include <QTimer>
@@ -18,10 +18,10 @@ class QtTimer : public QObject, public view::Timer {
 public:
     explicit QtTimer(QObject* parent = nullptr);
 
-    bool enabled() const override { return m_enabled; }
-    void setEnabled(bool enabled) override;
-    std::int32_t interval() const override { return m_interval; }
-    void setInterval(std::int32_t milliseconds) override;
+    bool enabled() const noexcept override { return m_enabled; }
+    void setEnabled(bool enabled) noexcept override;
+    std::int32_t interval() const noexcept override { return m_interval; }
+    void setInterval(std::int32_t milliseconds) noexcept override;
 
     // How many of the pool's timers are inside a tick right now (for tests).
     int ticksRunning() const;

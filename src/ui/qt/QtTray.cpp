@@ -1,5 +1,7 @@
 #include "ui/qt/QtTray.h"
 
+#include "tray/notifyIconProtocol.h"
+
 #include <QCursor>
 #include <QMenu>
 
@@ -9,50 +11,24 @@ namespace ui {
 
 namespace {
 
-// Window messages the component decodes.
-constexpr std::int32_t kLeftButtonUp = 514;
-constexpr std::int32_t kLeftDoubleClick = 515;
-constexpr std::int32_t kRightButtonDown = 516;
-constexpr std::int32_t kRightButtonUp = 517;
-constexpr std::int32_t kBalloonClicked = 1029;
+namespace callback = tray::callback;
 
-// A wide record's text field: UTF-16LE bytes up to the first NUL.
-template <std::size_t N>
-QString wideText(const std::array<std::uint8_t, N>& field) {
-    QString text;
-    for (std::size_t i = 0; i + 1 < N; i += 2) {
-        const char16_t c = static_cast<char16_t>(field[i] | (field[i + 1] << 8));
-        if (c == 0) {
-            break;
-        }
-        text += QChar(c);
+// A narrow record's balloon texts are padded with blanks.
+QString withoutPadding(const std::string& text) {
+    QString result = QString::fromStdString(text);
+    while (result.endsWith(QLatin1Char(' '))) {
+        result.chop(1);
     }
-    return text;
-}
-
-// A narrow record's text field: blank-padded, possibly NUL-terminated.
-template <std::size_t N>
-QString narrowText(const std::array<char16_t, N>& field) {
-    QString text;
-    for (const char16_t c : field) {
-        if (c == 0) {
-            break;
-        }
-        text += QChar(c);
-    }
-    while (text.endsWith(QLatin1Char(' '))) {
-        text.chop(1);
-    }
-    return text;
+    return result;
 }
 
 QSystemTrayIcon::MessageIcon balloonIcon(std::uint32_t infoFlags) {
     switch (infoFlags & 0x0f) {
-    case 1:
+    case tray::balloonIcon::Info:
         return QSystemTrayIcon::Information;
-    case 2:
+    case tray::balloonIcon::Warning:
         return QSystemTrayIcon::Warning;
-    case 3:
+    case tray::balloonIcon::Error:
         return QSystemTrayIcon::Critical;
     default:
         return QSystemTrayIcon::NoIcon;
@@ -68,12 +44,15 @@ QtTray::~QtTray() = default;
 
 void QtTray::notifyIcon(platform::NotifyMessage message, const platform::NotifyIconDataW& record) {
     apply(message, record.uFlags, record.hIcon, record.uTimeout, record.dwInfoFlags,
-          {wideText(record.szTip), wideText(record.szInfo), wideText(record.szInfoTitle)});
+          {QString::fromStdString(tray::wideFieldText(record.szTip)),
+           QString::fromStdString(tray::wideFieldText(record.szInfo)),
+           QString::fromStdString(tray::wideFieldText(record.szInfoTitle))});
 }
 
 void QtTray::notifyIcon(platform::NotifyMessage message, const platform::NotifyIconDataA& record) {
     apply(message, record.uFlags, record.hIcon, record.uTimeout, record.dwInfoFlags,
-          {narrowText(record.szTip), narrowText(record.szInfo), narrowText(record.szInfoTitle)});
+          {withoutPadding(tray::narrowFieldText(record.szTip)), withoutPadding(tray::narrowFieldText(record.szInfo)),
+           withoutPadding(tray::narrowFieldText(record.szInfoTitle))});
 }
 
 void QtTray::apply(platform::NotifyMessage message, std::uint32_t flags, std::uint64_t icon, std::uint32_t timeout,
@@ -90,7 +69,7 @@ void QtTray::apply(platform::NotifyMessage message, std::uint32_t flags, std::ui
     if (message == NotifyMessage::Add && !m_icon) {
         m_icon = std::make_unique<QSystemTrayIcon>();
         connect(m_icon.get(), &QSystemTrayIcon::activated, this, [this](auto reason) { activate(reason); });
-        connect(m_icon.get(), &QSystemTrayIcon::messageClicked, this, [this] { deliver(kBalloonClicked); });
+        connect(m_icon.get(), &QSystemTrayIcon::messageClicked, this, [this] { deliver(callback::BalloonClicked); });
     }
     if (!m_icon) {
         return; // a modify before the add, as the shell itself would refuse it
@@ -122,14 +101,14 @@ void QtTray::destroy() {
 void QtTray::activate(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        deliver(kLeftButtonUp);
+        deliver(callback::LeftButtonUp);
         break;
     case QSystemTrayIcon::DoubleClick:
-        deliver(kLeftDoubleClick);
+        deliver(callback::LeftDoubleClick);
         break;
     case QSystemTrayIcon::Context:
-        deliver(kRightButtonDown);
-        deliver(kRightButtonUp);
+        deliver(callback::RightButtonDown);
+        deliver(callback::RightButtonUp);
         break;
     default:
         break;

@@ -1,12 +1,10 @@
 // Sentrel on Linux: the main window on Qt Widgets, driving the core.
 
 #include "app/frmMain.h"
-#include "common/userMessage.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -75,23 +73,13 @@ int main(int argc, char** argv) {
         QApplication::setQuitOnLastWindowClosed(false);
 
         ui::MainWindow window;
-        SetUserMessageSink([&window](const UserMessage& message) {
-            const auto icon = message.icon == MessageIcon::Critical  ? QMessageBox::Critical
-                              : message.icon == MessageIcon::Warning ? QMessageBox::Warning
-                                                                     : QMessageBox::Information;
-            QMessageBox box(icon, QString::fromStdString(message.title), QString::fromStdString(message.text),
-                            QMessageBox::Ok, window.isVisible() ? &window : nullptr);
-            box.exec();
-        });
         ui::QtHost host(window);
         frmMain form(window.controls(), host);
         window.onClose = [&form] { form.Form_Unload(); };
         closeOnEndSignals(window);
         form.Form_Load();
         window.show();
-        const int status = QApplication::exec();
-        SetUserMessageSink({});
-        return status;
+        return QApplication::exec();
     } catch (...) {
         std::fprintf(stderr, "Sentrel: an unexpected error ended the program.\n");
         return 2;

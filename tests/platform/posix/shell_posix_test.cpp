@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         const char* path = std::getenv("PATH");
         m_savedPath = path != nullptr ? path : "";
-        m_savedSink = SetUserMessageSink([this](const UserMessage& message) { messages.push_back(message); });
+        m_savedSink = setUserMessageSink([this](const UserMessage& message) { messages.push_back(message); });
         // A stand-in for the desktop's opener that records what it was given.
         const auto opener = bin.write("xdg-open", "#!/bin/sh\n"
                                                   "printf '%s\\n' \"$PWD\" \"$#\" \"$1\" > \"$0.log.tmp\"\n"
@@ -32,7 +32,7 @@ protected:
     }
     void TearDown() override {
         ::setenv("PATH", m_savedPath.c_str(), 1);
-        SetUserMessageSink(m_savedSink);
+        setUserMessageSink(m_savedSink);
     }
     void useOnlyFakeOpener() { ::setenv("PATH", bin.path().c_str(), 1); }
 

@@ -12,10 +12,10 @@ namespace {
 
 TEST(ShellOpenWin32, AMissingDocumentShowsNoMessage) {
     std::vector<UserMessage> messages;
-    const auto saved = SetUserMessageSink([&](const UserMessage& message) { messages.push_back(message); });
+    const auto saved = setUserMessageSink([&](const UserMessage& message) { messages.push_back(message); });
     testsupport::TempDir dir;
     modKorvel::ShellOpen(dir.path("missing.csv"), dir.path(), std::nullopt);
-    SetUserMessageSink(saved);
+    setUserMessageSink(saved);
     EXPECT_TRUE(messages.empty());
 }
 

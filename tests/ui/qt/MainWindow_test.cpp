@@ -8,6 +8,7 @@
 
 #include "app/frmMain.h"
 #include "support/tempDir.h"
+#include "tray/notifyIconProtocol.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -113,16 +114,16 @@ private slots:
         ui::MainWindow window;
         auto& list = window.controls().lstLog;
         QCOMPARE(list.rowCount(), std::int64_t{0});
-        QVERIFY(!list.subItem(0, 1).has_value());
+        QVERIFY(!list.subItem(0, ChangeColumn::State).has_value());
         for (int i = 1; i <= 3; ++i) {
             std::string time = "t"; // built in steps: GCC 12 at -O3 warns falsely on "t" + string
             time += std::to_string(i);
-            list.appendRow({time, i, "Free", "1 kb", std::to_string(i), "d"});
+            list.appendRow({time, i, {"Free", "1 kb", std::to_string(i), "d"}});
         }
         QCOMPARE(list.rowCount(), std::int64_t{3});
-        QCOMPARE(*list.subItem(3, 0), std::string("t3"));
-        QCOMPARE(*list.subItem(3, 3), std::string("3"));
-        QVERIFY(!list.subItem(3, 5).has_value());
+        QCOMPARE(*list.subItem(3, ChangeColumn::Time), std::string("t3"));
+        QCOMPARE(*list.subItem(3, ChangeColumn::SizeInBytes), std::string("3"));
+        QVERIFY(!list.subItem(4, ChangeColumn::Time).has_value());
         QVERIFY(!window.logModel()->data(window.logModel()->index(0, 0), Qt::DecorationRole).isNull());
         list.ensureVisible(3);
         list.clear();
@@ -146,7 +147,8 @@ private slots:
         tray.activate(QSystemTrayIcon::Trigger);
         tray.activate(QSystemTrayIcon::Context);
         tray.activate(QSystemTrayIcon::DoubleClick);
-        QCOMPARE(values, (std::vector<std::int32_t>{514, 516, 517, 515}));
+        QCOMPARE(values, (std::vector<std::int32_t>{tray::callback::LeftButtonUp, tray::callback::RightButtonDown,
+                                                    tray::callback::RightButtonUp, tray::callback::LeftDoubleClick}));
 
         tray.notifyIcon(platform::NotifyMessage::Delete, record);
         QVERIFY(tray.trayIcon() == nullptr);
@@ -172,7 +174,7 @@ private slots:
                   "[Main]\r\nINTERVAL=20\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
         struct Host : ui::QtHost {
             Host(ui::MainWindow& window, std::string folder) : QtHost(window), m_folder(std::move(folder)) {}
-            std::optional<std::string> appFolder() override { return m_folder; }
+            std::optional<std::string> appFolder() noexcept override { return m_folder; }
             std::string m_folder;
         };
         ui::MainWindow window;

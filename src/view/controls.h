@@ -11,6 +11,11 @@
 //   arriving while a handler yields to the message loop.
 // - The list keeps rows in the order they were added; reading the newest row
 //   costs the same at any row count.
+// - Only adding a row can fail (memory runs out); every other call is
+//   noexcept. A handler run by a setter must not throw: the core catches at
+//   its handlers' entry.
+
+#include "watch/changeRecord.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,25 +31,25 @@ class CheckBox {
 public:
     virtual ~CheckBox() = default;
     // 0 not ticked, 1 ticked, 2 greyed.
-    virtual int value() const = 0;
+    virtual int value() const noexcept = 0;
     // Runs onClick when the value changes.
-    virtual void setValue(int value) = 0;
+    virtual void setValue(int value) noexcept = 0;
     Handler onClick;
 };
 
 class TextBox {
 public:
     virtual ~TextBox() = default;
-    virtual std::string text() const = 0;
+    virtual std::string text() const noexcept = 0;
     // Runs onChange when the text changes.
-    virtual void setText(const std::string& text) = 0;
+    virtual void setText(const std::string& text) noexcept = 0;
     Handler onChange;
 };
 
 class Label {
 public:
     virtual ~Label() = default;
-    virtual void setCaption(const std::string& caption) = 0;
+    virtual void setCaption(const std::string& caption) noexcept = 0;
 };
 
 class Button {
@@ -56,35 +61,25 @@ public:
 class Timer {
 public:
     virtual ~Timer() = default;
-    virtual bool enabled() const = 0;
-    virtual void setEnabled(bool enabled) = 0;
-    virtual std::int32_t interval() const = 0;
+    virtual bool enabled() const noexcept = 0;
+    virtual void setEnabled(bool enabled) noexcept = 0;
+    virtual std::int32_t interval() const noexcept = 0;
     // Milliseconds; 0 stops the ticks without disabling the timer.
-    virtual void setInterval(std::int32_t milliseconds) = 0;
+    virtual void setInterval(std::int32_t milliseconds) noexcept = 0;
     Handler onTick;
-};
-
-// A row of the change list: the time, the state icon (1 to 5) and four sub-items.
-struct ListRow {
-    std::string time;
-    int icon = 0;
-    std::string state;
-    std::string sizeText;
-    std::string sizeBytes;
-    std::string dateModified;
 };
 
 class ListView {
 public:
     virtual ~ListView() = default;
-    virtual std::int64_t rowCount() const = 0;
-    // Column 0 is the row's own text, 1 to 4 its sub-items; rows count from 1.
-    // nullopt for a row or column that does not exist.
-    virtual std::optional<std::string> subItem(std::int64_t row, int column) const = 0;
-    virtual void appendRow(const ListRow& row) = 0;
-    virtual void clear() = 0;
+    virtual std::int64_t rowCount() const noexcept = 0;
+    // Rows count from 1; nullopt for a row that does not exist.
+    virtual std::optional<std::string> subItem(std::int64_t row, ChangeColumn column) const noexcept = 0;
+    // Throws when the row cannot be stored (memory runs out).
+    virtual void appendRow(const ChangeRow& row) = 0;
+    virtual void clear() noexcept = 0;
     // Rows count from 1; nothing happens for a row that does not exist.
-    virtual void ensureVisible(std::int64_t row) = 0;
+    virtual void ensureVisible(std::int64_t row) noexcept = 0;
 };
 
 // An RGB colour, or a system colour.
@@ -104,14 +99,14 @@ class PictureBox {
 public:
     virtual ~PictureBox() = default;
     // Outer size, border included, in twips.
-    virtual std::int32_t width() const = 0;
-    virtual std::int32_t height() const = 0;
+    virtual std::int32_t width() const noexcept = 0;
+    virtual std::int32_t height() const noexcept = 0;
     // Erases everything painted, leaving the background.
-    virtual void clear() = 0;
+    virtual void clear() noexcept = 0;
     virtual void fillRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
-                               Colour colour) = 0;
+                               Colour colour) noexcept = 0;
     // Shows picture `index` (from 1) of the control's image list.
-    virtual void showImage(int index) = 0;
+    virtual void showImage(int index) noexcept = 0;
 };
 
 enum class WindowState { Normal, Minimized, Maximized };
@@ -119,17 +114,17 @@ enum class WindowState { Normal, Minimized, Maximized };
 class Window {
 public:
     virtual ~Window() = default;
-    virtual void setCaption(const std::string& caption) = 0;
-    virtual WindowState state() const = 0;
-    virtual void setState(WindowState state) = 0;
-    virtual void show() = 0;
-    virtual void hide() = 0;
+    virtual void setCaption(const std::string& caption) noexcept = 0;
+    virtual WindowState state() const noexcept = 0;
+    virtual void setState(WindowState state) noexcept = 0;
+    virtual void show() noexcept = 0;
+    virtual void hide() noexcept = 0;
     // Brings the window to the front and gives it the focus, as far as the desktop allows.
-    virtual void bringToFront() = 0;
+    virtual void bringToFront() noexcept = 0;
     // Closes the window; the program ends once it has unloaded.
-    virtual void close() = 0;
+    virtual void close() noexcept = 0;
     // Whether minimising may hide the window: only where a tray icon can bring it back.
-    virtual bool canHideToTray() const = 0;
+    virtual bool canHideToTray() const noexcept = 0;
     Handler onResize;
 };
 

@@ -29,4 +29,4 @@ inline constexpr std::int32_t InvalidProcedureCall = 5;
 } // namespace rterr
 
 // The error with the runtime's own description of `number`.
-RtError MakeRtError(std::int32_t number);
+RtError makeRtError(std::int32_t number);

@@ -1,10 +1,10 @@
-#include "common/rterror.h"
+#include "platform/rtError.h"
 
 std::string RtError::text() const {
     return std::to_string(number) + " - " + description;
 }
 
-RtError MakeRtError(std::int32_t number) {
+RtError makeRtError(std::int32_t number) {
     const char* description = "Application-defined or object-defined error";
     switch (number) {
     case rterr::InvalidProcedureCall:

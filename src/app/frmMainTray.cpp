@@ -2,6 +2,7 @@
 // the menu, and carry out the menu's "open" and "close".
 
 #include "app/frmMain.h"
+
 #include "common/continueOnError.h"
 #include "tray/RestoreFromTrayMessage.h"
 
@@ -9,16 +10,26 @@ void frmMain::wireSysTray() {
     if (!m_frmSysTray) {
         return;
     }
+    // Events arrive from the component's own message handling: whatever
+    // escapes a handler ends here.
     SysTrayEvents events;
-    events.SysTrayMouseUp = [this](std::int32_t eButton) { m_frmSysTray_SysTrayMouseUp(eButton); };
-    events.SysTrayMouseDown = [this](std::int32_t eButton) { m_frmSysTray_SysTrayMouseDown(eButton); };
-    events.SysTrayDoubleClick = [this](std::int32_t eButton) { m_frmSysTray_SysTrayDoubleClick(eButton); };
-    events.MenuClick = [this](std::int32_t lIndex, const std::string& sKey) { m_frmSysTray_MenuClick(lIndex, sKey); };
+    events.SysTrayMouseUp = [this](std::int32_t eButton) {
+        continueOnError([&] { m_frmSysTray_SysTrayMouseUp(eButton); });
+    };
+    events.SysTrayMouseDown = [this](std::int32_t eButton) {
+        continueOnError([&] { m_frmSysTray_SysTrayMouseDown(eButton); });
+    };
+    events.SysTrayDoubleClick = [this](std::int32_t eButton) {
+        continueOnError([&] { m_frmSysTray_SysTrayDoubleClick(eButton); });
+    };
+    events.MenuClick = [this](std::int32_t lIndex, const std::string& sKey) {
+        continueOnError([&] { m_frmSysTray_MenuClick(lIndex, sKey); });
+    };
     m_frmSysTray->setEvents(std::move(events));
 }
 
 void frmMain::bringBackMainWindow() {
-    modKorvel::BringWindowBack(m_controls.window);
+    tray::bringWindowBack(m_controls.window);
 }
 
 void frmMain::m_frmSysTray_SysTrayMouseUp(std::int32_t eButton) {
@@ -38,11 +49,9 @@ void frmMain::m_frmSysTray_SysTrayDoubleClick(std::int32_t /*eButton: either but
 }
 
 void frmMain::m_frmSysTray_MenuClick(std::int32_t /*lIndex: the key alone decides*/, const std::string& sKey) {
-    continueOnError([&] {
-        if (sKey == "open") {
-            bringBackMainWindow();
-        } else if (sKey == "close") {
-            m_controls.window.close();
-        }
-    });
+    if (sKey == "open") {
+        bringBackMainWindow();
+    } else if (sKey == "close") {
+        m_controls.window.close();
+    }
 }

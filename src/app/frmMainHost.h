@@ -1,0 +1,56 @@
+#pragma once
+// What the main window needs from its front end and the desktop beyond its
+// controls: the tray, the window's icons, the file dialog, the tone, opening
+// documents and folders, message boxes, the message loop and the clock. Each
+// front end implements it once; tests record what is asked of it.
+//
+// Every call but createSysTray is noexcept: a desktop effect that fails is
+// the desktop's to report (or is reported through showMessage by the
+// routine that failed), never the window's.
+
+#include "common/clock.h"
+#include "common/userMessage.h"
+#include "tray/frmSysTray.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+class frmMainHost {
+public:
+    virtual ~frmMainHost() = default;
+
+    // A new tray component for the window (its shell and hidden window belong
+    // to the front end). Throws when the hidden window cannot be made.
+    virtual std::unique_ptr<frmSysTray> createSysTray() = 0;
+    // The icon handle of picture `image` (1 to 5) of the state image list.
+    virtual std::uint64_t stateIcon(int image) noexcept = 0;
+    // The icon handle of the window's own small icon.
+    virtual std::uint64_t windowIcon() noexcept = 0;
+    // Gives the window its large and small icons.
+    virtual void setWindowIcons() noexcept = 0;
+
+    // The open-file dialog; nullopt when the user cancelled it.
+    virtual std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) noexcept = 0;
+    // A tone; returns when it has ended.
+    virtual void beep(std::int32_t frequency, std::int32_t milliseconds) noexcept = 0;
+    // `file` opened with its default program, `folder` its working folder;
+    // returns without waiting for that program.
+    virtual void openDocument(const std::string& file, const std::string& folder) noexcept = 0;
+    // The file manager showing `path` selected, and the file manager on `folder`.
+    virtual void showFileInFolder(const std::string& path) noexcept = 0;
+    virtual void openFolder(const std::string& folder) noexcept = 0;
+    // A message box; returns when the user has dismissed it.
+    virtual void showMessage(const UserMessage& message) noexcept = 0;
+
+    // One pass over the pending messages: timer ticks and input run inside it.
+    virtual void pumpMessages() noexcept = 0;
+    // The program may end now (the window has unloaded and no copy is running).
+    virtual void quit() noexcept = 0;
+
+    // The clock and date formats the window reads; the platform's own unless replaced.
+    virtual const Clock& clock() const noexcept;
+    // The folder beside the executable, ending in the separator.
+    virtual std::optional<std::string> appFolder() noexcept;
+};
