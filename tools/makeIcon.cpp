@@ -3,7 +3,7 @@
 // 32 bits (alpha) and 8 bits (palette and mask) per pixel. Optionally writes
 // one size as a PNG to look at. Needs nothing beyond the standard library.
 //
-//   g++ -std=c++20 -O2 -o /tmp/makeIcon src/ui/win32/makeIcon.cpp
+//   g++ -std=c++20 -O2 -o /tmp/makeIcon tools/makeIcon.cpp
 //   /tmp/makeIcon src/ui/win32/sentrel.ico [preview.png size]   (the preview is enlarged)
 
 #include <algorithm>
