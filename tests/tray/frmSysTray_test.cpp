@@ -2,6 +2,7 @@
 
 #include "support/fakeTray.h"
 #include "tray/frmSysTray.h"
+#include "tray/notifyIconProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -111,7 +112,7 @@ TEST_F(TrayTest, LoadChoosesTheInterfaceFromTheVersionAndAddsTheIcon) {
             EXPECT_EQ(added.uID, m_fake.handles.icon);
             EXPECT_EQ(added.hIcon, m_fake.handles.icon);
             EXPECT_EQ(added.uFlags, 7u);
-            EXPECT_EQ(added.uCallbackMessage, 512u);
+            EXPECT_EQ(added.uCallbackMessage, tray::kCallbackMessage);
             EXPECT_EQ(added.uTimeout, c.shell5 ? 3u : 0u);
         };
         if (c.wide) {
@@ -194,7 +195,7 @@ TEST_F(TrayTest, BalloonFieldsAreCutAndTheRestOfTheRecordStays) {
     EXPECT_EQ(units(call.w.szInfo), std::u16string(255, u'm') + u'\0');
     EXPECT_EQ(units(call.w.szInfoTitle), std::u16string(63, u't') + u'\0');
     EXPECT_EQ(call.w.hIcon, 0x5000u);
-    EXPECT_EQ(call.w.uCallbackMessage, 512u);
+    EXPECT_EQ(call.w.uCallbackMessage, tray::kCallbackMessage);
     EXPECT_EQ(tray->ToolTip(), "tip");
 
     // The time-out left out is 30 seconds.
@@ -231,17 +232,17 @@ TEST_F(TrayTest, CallbackValuesRaiseTheirEvents) {
     auto tray = make(kWindows8);
     tray->ToolTip("loaded");
     const std::pair<std::int32_t, const char*> table[] = {
-        {512, "move"},
-        {513, "down 1"},
-        {514, "up 1"},
-        {515, "dblclick 1"},
-        {516, "down 2"},
-        {517, "up 2"},
-        {518, "dblclick 2"},
-        {1026, "balloon show"},
-        {1027, "balloon hide"},
-        {1028, "balloon timeout"},
-        {1029, "balloon clicked"},
+        {tray::callback::MouseMove, "move"},
+        {tray::callback::LeftButtonDown, "down 1"},
+        {tray::callback::LeftButtonUp, "up 1"},
+        {tray::callback::LeftDoubleClick, "dblclick 1"},
+        {tray::callback::RightButtonDown, "down 2"},
+        {tray::callback::RightButtonUp, "up 2"},
+        {tray::callback::RightDoubleClick, "dblclick 2"},
+        {tray::callback::BalloonShow, "balloon show"},
+        {tray::callback::BalloonHide, "balloon hide"},
+        {tray::callback::BalloonTimeOut, "balloon timeout"},
+        {tray::callback::BalloonClicked, "balloon clicked"},
         // The middle button, WM_CONTEXTMENU, NIN_SELECT, NIN_KEYSELECT.
         {519, nullptr},
         {520, nullptr},
@@ -396,7 +397,7 @@ TEST_F(TrayTest, AnEventHandlerMayDestroyTheComponent) {
     tray->setEvents(events);
     tray->AddMenuItem("&Close", "close");
     m_fake.choice = 0;
-    m_fake.deliver(516);
+    m_fake.deliver(tray::callback::RightButtonDown);
     EXPECT_EQ(tray, nullptr);
     EXPECT_EQ(m_events, std::vector<std::string>{"close"});
     EXPECT_EQ(m_fake.calls.back().message, NotifyMessage::Delete);
@@ -404,7 +405,7 @@ TEST_F(TrayTest, AnEventHandlerMayDestroyTheComponent) {
     tray = make(kWindows8);
     tray->setEvents(events);
     tray->ToolTip("");
-    m_fake.deliver(514);
+    m_fake.deliver(tray::callback::LeftButtonUp);
     EXPECT_EQ(tray, nullptr);
 }
 
