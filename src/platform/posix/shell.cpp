@@ -16,7 +16,11 @@ namespace platform {
 std::optional<RtError> shellOpenDocument(const std::string& file, const std::string& folder,
                                          const std::optional<std::string>& /*parameters: xdg-open takes none*/) {
     // The desktop's "open with the default program" command.
-    const auto opener = posix::findProgram("xdg-open");
+    return posix::openDocumentWith(posix::findProgram("xdg-open"), file, folder);
+}
+
+std::optional<RtError> posix::openDocumentWith(const std::optional<std::string>& opener, const std::string& file,
+                                               const std::string& folder) {
     if (!opener) {
         return rtErrorFromOs(ENOENT);
     }
