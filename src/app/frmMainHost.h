@@ -9,6 +9,7 @@
 // routine that failed), never the window's.
 
 #include "common/clock.h"
+#include "common/messageLoop.h"
 #include "common/userMessage.h"
 #include "tray/frmSysTray.h"
 
@@ -17,7 +18,7 @@
 #include <optional>
 #include <string>
 
-class frmMainHost {
+class frmMainHost : public MessageLoop {
 public:
     virtual ~frmMainHost() = default;
 
@@ -44,7 +45,8 @@ public:
     // A message box; returns when the user has dismissed it.
     virtual void showMessage(const UserMessage& message) noexcept = 0;
 
-    // One pass over the pending messages: timer ticks and input run inside it.
+    // One pass over the pending messages, without waiting: timer ticks and
+    // input run inside it. (Waiting for messages: MessageLoop.)
     virtual void pumpMessages() noexcept = 0;
     // The program may end now (the window has unloaded and no copy is running).
     virtual void quit() noexcept = 0;

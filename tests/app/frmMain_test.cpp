@@ -16,8 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,9 @@ namespace {
 class FakeHost : public frmMainHost {
 public:
     explicit FakeHost(std::string folder) : m_folder(std::move(folder)) {}
+    ~FakeHost() override { m_waker->close(); }
+    FakeHost(const FakeHost&) = delete;
+    FakeHost& operator=(const FakeHost&) = delete;
 
     std::unique_ptr<frmSysTray> createSysTray() override {
         return std::make_unique<frmSysTray>(tray, tray, [] { return 0x0A280105u; }); // NT 5.1
@@ -56,6 +61,13 @@ public:
             pump();
         }
     }
+    void waitForMessages() noexcept override {
+        pumpMessages();
+        std::unique_lock lock(m_wakeMutex);
+        m_wakeCondition.wait_for(lock, std::chrono::milliseconds(10), [this] { return m_woken; });
+        m_woken = false;
+    }
+    std::shared_ptr<Waker> waker() noexcept override { return m_waker; }
     void quit() noexcept override { ++quits; }
     const Clock& clock() const noexcept override { return fakeClock; }
     std::optional<std::string> appFolder() noexcept override { return m_folder; }
@@ -74,6 +86,14 @@ public:
 
 private:
     std::string m_folder;
+    std::mutex m_wakeMutex;
+    std::condition_variable m_wakeCondition;
+    bool m_woken = false;
+    std::shared_ptr<Waker> m_waker = std::make_shared<Waker>([this] {
+        const std::lock_guard lock(m_wakeMutex);
+        m_woken = true;
+        m_wakeCondition.notify_one();
+    });
 };
 
 class MainWindowTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/Pictures.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -28,9 +29,20 @@ constexpr std::uint32_t kCurrentShellVersion = 0x0000'0206;
 QtHost::QtHost(MainWindow& window)
     : m_window(window), m_windowIcon(pictures::windowIcon()),
       m_tray([this](std::uint64_t handle) { return iconFor(handle); }) {
+    // The GUI thread's dispatcher; its wakeUp() may be called from any thread.
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    m_waker = std::make_shared<Waker>([dispatcher] {
+        if (dispatcher != nullptr) {
+            dispatcher->wakeUp();
+        }
+    });
     for (const auto& pixmap : pictures::stateIcons()) {
         m_stateIcons.emplace_back(pixmap);
     }
+}
+
+QtHost::~QtHost() {
+    m_waker->close();
 }
 
 std::unique_ptr<frmSysTray> QtHost::createSysTray() {
@@ -120,6 +132,10 @@ void QtHost::showMessage(const UserMessage& message) noexcept {
 
 void QtHost::pumpMessages() noexcept {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtHost::waitForMessages() noexcept {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void QtHost::quit() noexcept {

@@ -17,6 +17,9 @@ class MainWindow;
 class QtHost : public frmMainHost {
 public:
     explicit QtHost(MainWindow& window);
+    ~QtHost() override;
+    QtHost(const QtHost&) = delete;
+    QtHost& operator=(const QtHost&) = delete;
 
     std::unique_ptr<frmSysTray> createSysTray() override;
     std::uint64_t stateIcon(int image) noexcept override;
@@ -29,6 +32,8 @@ public:
     void openFolder(const std::string& folder) noexcept override;
     void showMessage(const UserMessage& message) noexcept override;
     void pumpMessages() noexcept override;
+    void waitForMessages() noexcept override;
+    std::shared_ptr<Waker> waker() noexcept override { return m_waker; }
     void quit() noexcept override;
 
     // The picture behind an icon handle given out above.
@@ -42,6 +47,7 @@ private:
     std::vector<QIcon> m_stateIcons;
     QIcon m_windowIcon;
     QtTray m_tray;
+    std::shared_ptr<Waker> m_waker;
 };
 
 } // namespace ui
