@@ -1,6 +1,7 @@
 #include "ui/qt/MainWindow.h"
 
 #include "ui/qt/Pictures.h"
+#include "ui/qt/Twips.h"
 #include "view/listColumns.h"
 
 #include <QCloseEvent>

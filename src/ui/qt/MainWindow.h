@@ -5,7 +5,12 @@
 
 #include "app/frmMain.h"
 #include "ui/qt/LogListModel.h"
-#include "ui/qt/QtControls.h"
+#include "ui/qt/QtButton.h"
+#include "ui/qt/QtCheckBox.h"
+#include "ui/qt/QtLabel.h"
+#include "ui/qt/QtListView.h"
+#include "ui/qt/QtPictureBox.h"
+#include "ui/qt/QtTextBox.h"
 #include "ui/qt/QtTimer.h"
 
 #include <QWidget>
