@@ -52,11 +52,13 @@ QFont qtFont(const view::Font& design) {
 
 // The pictures of an image list, which the program draws rather than loads.
 std::vector<QPixmap> imagesOf(std::string_view imageList) {
-    if (imageList.empty()) {
-        return {};
+    std::vector<QPixmap> images;
+    if (imageList == "imlAnimation") {
+        images = pictures::animationFrames();
+    } else if (imageList == "imgList") {
+        images = pictures::stateIcons();
     }
-    auto images = imageList == "imlAnimation" ? pictures::animationFrames() : pictures::stateIcons();
-    Q_ASSERT(static_cast<int>(images.size()) == view::findControl(imageList)->value);
+    Q_ASSERT(imageList.empty() || static_cast<int>(images.size()) == view::findControl(imageList)->value);
     return images;
 }
 
@@ -122,6 +124,7 @@ QWidget* MainWindow::createControl(const view::ControlDesign& design) {
     }
     case view::ControlKind::Label: {
         auto* label = new QLabel(text, this);
+        // A designed caption starts at its label's top left corner, however tall the label.
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         a.add(design.name, std::make_unique<QtLabel>(label));
         return label;
@@ -158,7 +161,8 @@ QWidget* MainWindow::createControl(const view::ControlDesign& design) {
         m_logView->setUniformRowHeights(true); // keeps a million rows fast
         m_logView->setItemsExpandable(false);
         m_logView->setSortingEnabled(false);
-        m_logView->setIconSize(QSize(16, 16));
+        const int iconSize = view::findControl(design.imageList)->imageSize;
+        m_logView->setIconSize(QSize(iconSize, iconSize));
         m_logView->header()->setStretchLastSection(false);
         m_logView->header()->setSectionsMovable(false);
         for (const auto& column : design.columns) {
