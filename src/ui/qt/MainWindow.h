@@ -1,12 +1,10 @@
 #pragma once
-// The main window on Qt Widgets: every control at its designed place, size
-// and tab position (in twips, 15 to a pixel at 96 dpi, scaled with the
-// screen), and the view adapters the core drives.
+// The main window on Qt Widgets, built from the designed form's control
+// table: every control at its place, size and tab position, and the view
+// adapters the core drives.
 
 #include "app/frmMain.h"
 #include "ui/qt/LogListModel.h"
-#include "ui/qt/QtControls.h"
-#include "ui/qt/QtTimer.h"
 
 #include <QWidget>
 
@@ -14,6 +12,10 @@
 #include <memory>
 
 class QTreeView;
+
+namespace view {
+struct ControlDesign;
+}
 
 namespace ui {
 
@@ -48,11 +50,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The widget of a control with a window, or nullptr; either way its adapter.
+    QWidget* createControl(const view::ControlDesign& design);
+
     struct Adapters;
     std::unique_ptr<Adapters> m_adapters;
     LogListModel* m_logModel = nullptr;
     QTreeView* m_logView = nullptr;
-    PictureWidget* m_progress = nullptr;
 };
 
 } // namespace ui

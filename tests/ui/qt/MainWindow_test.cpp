@@ -1,24 +1,43 @@
-// The Qt view: the controls of the main window as designed, their handlers
-// run by values set from code, the change list, the tray on QSystemTrayIcon
-// and the dialog filter.
+// The Qt view: the main window as its control table designs it, the
+// handlers run by values set from code, the change list, the tray on
+// QSystemTrayIcon and the dialog filter.
 
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
+#include "ui/qt/QtTimer.h"
 #include "ui/qt/QtTray.h"
+#include "ui/qt/Twips.h"
 
 #include "app/frmMain.h"
 #include "support/tempDir.h"
 #include "tray/notifyIconProtocol.h"
+#include "view/controlTable.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+
+static QString toQString(std::string_view chars) {
+    return QString::fromUtf8(chars.data(), static_cast<qsizetype>(chars.size()));
+}
+
+// A control in one line, so that a mismatch names the control and shows what differs.
+static QString describe(const QString& name, const QRect& place, const QString& text, const QFont& font) {
+    return QStringLiteral("%1 at %2,%3 %4x%5 \"%6\" %7 pt%8")
+        .arg(name)
+        .arg(place.x())
+        .arg(place.y())
+        .arg(place.width())
+        .arg(place.height())
+        .arg(text)
+        .arg(font.pointSizeF())
+        .arg(font.bold() ? QStringLiteral(" bold") : QString());
+}
 
 // The next widget that the Tab key reaches.
 static QWidget* nextTab(QWidget* widget) {
@@ -36,52 +55,52 @@ class MainWindowViewTest : public QObject {
 private slots:
     void controlsAreWhereAndWhatTheFormSays() {
         ui::MainWindow window;
-        struct Expected {
-            const char* name;
-            const char* caption;
-            int left, top, width, height;
-        };
-        // Buttons and check boxes alike: caption, place and size in twips.
-        const Expected controls[] = {
-            {"cmdMonitorOpen", "Open Monitored File", 120, 945, 2295, 320},
-            {"cmdOpenFolder", "Open Folder of Monitored File", 120, 1305, 2295, 320},
-            {"cmdMakeCopy", "Make Copy of Monitored File", 120, 1665, 2295, 320},
-            {"cmdFolderCopiesOpen", "Open Copies Folder", 120, 2025, 2295, 320},
-            {"cmdOpenLog", "Open Log File", 120, 2385, 2295, 320},
-            {"cmdClearLogView", "Clear Log View", 120, 2745, 2295, 320},
-            {"cmdFileOpen", "...", 10530, 6255, 375, 285},
-            {"chkMonitor", "Monitor On/Off", 120, 3465, 2295, 320},
-            {"chkMakeCopy", "Make Copy on Change", 135, 3825, 2295, 255},
-            {"chkBalloonTip", "Balloon Tip on Change", 135, 4095, 2295, 255},
-            {"chkNotify", "Set Focus on Change", 135, 4365, 2295, 255},
-            {"chkBeep", "Beep on Change", 135, 4635, 1815, 255},
-            {"chkFollowLog", "Follow Log", 135, 4905, 1815, 255},
-        };
-        for (const auto& c : controls) {
-            auto* widget = qobject_cast<QAbstractButton*>(window.control(c.name));
-            QVERIFY2(widget != nullptr, c.name);
-            QCOMPARE(widget->text(), QString::fromLatin1(c.caption));
-            QCOMPARE(widget->geometry(), QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15));
+        const auto& form = view::kMainWindow;
+        QCOMPARE(window.size(), QSize(ui::twipsToPixels(form.clientWidth), ui::twipsToPixels(form.clientHeight)));
+        QCOMPARE(window.windowTitle(), toQString(form.caption));
+
+        std::vector<std::pair<int, QWidget*>> tabStops;
+        for (const auto& design : view::kMainWindowControls) {
+            if (design.kind == view::ControlKind::Timer) {
+                auto* timer = window.findChild<ui::QtTimer*>(toQString(design.name));
+                QVERIFY(timer != nullptr);
+                QCOMPARE(timer->interval(), design.value);
+                QCOMPARE(timer->enabled(), design.enabled);
+            }
+            if (!design.rect) {
+                continue;
+            }
+            const auto& rect = *design.rect;
+            QFont font;
+            font.setPointSizeF(design.font.points);
+            font.setBold(design.font.bold);
+            const QRect place(ui::twipsToPixels(rect.left), ui::twipsToPixels(rect.top), ui::twipsToPixels(rect.width),
+                              ui::twipsToPixels(rect.height));
+            QWidget* widget = window.control(toQString(design.name).toLatin1().constData());
+            QVERIFY2(widget != nullptr, design.name.data());
+            // Buttons, check boxes, labels and text boxes all keep their text in the "text" property.
+            QCOMPARE(
+                describe(widget->objectName(), widget->geometry(), widget->property("text").toString(), widget->font()),
+                describe(toQString(design.name), place, toQString(design.text), font));
+            // Only the controls that take input are Tab stops.
+            const bool input = design.kind != view::ControlKind::Label && design.kind != view::ControlKind::PictureBox;
+            QCOMPARE((widget->focusPolicy() & Qt::TabFocus) != 0, input);
+            if (input) {
+                tabStops.emplace_back(*design.tabIndex, widget);
+            }
         }
-        QVERIFY(qobject_cast<QCheckBox*>(window.control("chkMonitor")) != nullptr);
-        QCOMPARE(window.size(), QSize(738, 452));
-        QCOMPARE(qobject_cast<QLineEdit*>(window.control("txtInterval"))->text(), QStringLiteral("500"));
+        std::sort(tabStops.begin(), tabStops.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+        for (std::size_t i = 0; i < tabStops.size(); ++i) {
+            QCOMPARE(nextTab(tabStops[i].second), tabStops[(i + 1) % tabStops.size()].second);
+        }
         QVERIFY(qobject_cast<QLineEdit*>(window.control("txtFileName"))->isReadOnly());
 
-        // Tab order: the buttons, the monitor switch, the options, then the boxes.
-        QCOMPARE(nextTab(window.control("cmdMonitorOpen")), window.control("cmdOpenFolder"));
-        QCOMPARE(nextTab(window.control("cmdClearLogView")), window.control("chkMonitor"));
-        QCOMPARE(nextTab(window.control("chkFollowLog")), window.control("txtInterval"));
-        QCOMPARE(nextTab(window.control("txtInterval")), window.control("txtFileName"));
-        QCOMPARE(nextTab(window.control("cmdFileOpen")), window.control("lstLog"));
-
-        auto* list = window.logView();
-        const char* headers[] = {"Time", "Status", "Size", "Size (Bytes)", "Date Modified"};
-        const int widths[] = {147, 67, 87, 87, 147};
-        for (int column = 0; column < 5; ++column) {
-            QCOMPARE(list->model()->headerData(column, Qt::Horizontal).toString(),
-                     QString::fromLatin1(headers[column]));
-            QCOMPARE(list->columnWidth(column), widths[column]);
+        const auto columns = view::findControl("lstLog")->columns;
+        QCOMPARE(window.logModel()->columnCount(), static_cast<int>(columns.size()));
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const int column = static_cast<int>(i);
+            QCOMPARE(window.logModel()->headerData(column, Qt::Horizontal).toString(), toQString(columns[i].header));
+            QCOMPARE(window.logView()->columnWidth(column), ui::twipsToPixels(columns[i].widthTwips));
         }
     }
 

@@ -1,0 +1,20 @@
+#include "ui/qt/QtListView.h"
+
+namespace ui {
+
+std::optional<std::string> QtListView::subItem(std::int64_t row, ChangeColumn column) const noexcept {
+    const auto text = m_model->rows().text(row - 1, column);
+    return text ? std::optional<std::string>(std::string(*text)) : std::nullopt;
+}
+
+void QtListView::appendRow(const ChangeRow& row) {
+    m_model->appendRow(row);
+}
+
+void QtListView::ensureVisible(std::int64_t row) noexcept {
+    if (row >= 1 && row <= m_model->rows().size()) {
+        m_view->scrollTo(m_model->index(static_cast<int>(row - 1), 0));
+    }
+}
+
+} // namespace ui
