@@ -10,11 +10,13 @@
 //   frmMainTray.cpp      the tray icon's events
 
 #include "app/frmMainHost.h"
+#include "common/messageLoop.h"
 #include "copies/CopyQueue.h"
 #include "tray/frmSysTray.h"
 #include "view/controls.h"
 #include "watch/changeRecord.h"
 #include "watch/modSentrel.h"
+#include "watch/observeFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -106,9 +108,11 @@ private:
     // frmMainCommands.cpp
     void writeCheckBox(const char* key, const view::CheckBox& box);
     // frmMainWatch.cpp
+    struct PendingProbe;
     void StepAnimation();
+    void takeProbeResult(const watch::FileProbe& probe);
     ChangeRecord previousRecord() const;
-    void recordChange(modSentrel::FileState state, const ChangeRecord& record);
+    void recordChange(const watch::Observation& seen);
     void notifyChange(modSentrel::FileState state, const ChangeRecord& record);
     // frmMainCopies.cpp
     void carryOut(copies::CopyRequest request, FileCopyClass& copier);
@@ -121,6 +125,13 @@ private:
     frmMainHost& m_host;
     UserMessageSink m_previousMessageSink;
     std::int16_t AnimationFrame = 0;
+    // The one probe of the watched file that may be outstanding; a tick that
+    // finds it unanswered records nothing.
+    std::shared_ptr<PendingProbe> m_probe;
+    // The stamp of the newest row, and the row count when it was recorded
+    // (the list may have been cleared since).
+    std::optional<watch::FileStamp> m_newestStamp;
+    std::int64_t m_newestStampRow = 0;
     std::unique_ptr<frmSysTray> m_frmSysTray;
     // Owns Copier, the program's one FileCopyClass, and the requests waiting for it.
     copies::CopyQueue m_copies;

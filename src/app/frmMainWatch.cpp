@@ -1,6 +1,9 @@
 // The watch tick of the main window: probe the watched file, compare it with
 // the newest row of the change list, record a change as a row and a log line,
 // and raise the notifications the user has ticked.
+//
+// The probe runs on a thread of its own while the tick keeps the message loop
+// turning, so a file system that stops answering never stops the window.
 
 #include "app/frmMain.h"
 
@@ -8,7 +11,10 @@
 #include "common/modKorvel.h"
 #include "log/changeLog.h"
 #include "tray/notifyIconProtocol.h"
-#include "watch/observeFile.h"
+
+struct frmMain::PendingProbe {
+    OffThread<watch::FileProbe> task;
+};
 
 void frmMain::StepAnimation() {
     AnimationFrame = static_cast<std::int16_t>(AnimationFrame + 1);
@@ -31,17 +37,43 @@ ChangeRecord frmMain::previousRecord() const {
 }
 
 void frmMain::Timer1_Timer() {
-    auto& c = m_controls;
     StepAnimation();
-    const ChangeRecord previous = previousRecord();
-    const auto seen = watch::observeFile(c.txtFileName.text(), m_host.clock());
+    if (m_probe) {
+        // Answered, but the tick that asked waits lower on the stack (under a
+        // copy, a dialog): this tick takes the answer over. Unanswered: the
+        // file system is slow or hangs, and this tick records nothing.
+        if (const auto answer = m_probe->task.take()) {
+            m_probe.reset();
+            takeProbeResult(*answer);
+        }
+        return;
+    }
+    const std::string path = m_controls.txtFileName.text();
+    auto probe = std::make_shared<PendingProbe>(
+        PendingProbe{OffThread<watch::FileProbe>(m_host, [path] { return watch::probeFile(path); })});
+    m_probe = probe;
+    const auto answer = probe->task.wait([&] { return m_unloaded || m_probe != probe; });
+    if (m_probe != probe || !answer) {
+        return; // taken over by a later tick, or the window has gone
+    }
+    m_probe.reset();
+    takeProbeResult(*answer);
+}
+
+void frmMain::takeProbeResult(const watch::FileProbe& probe) {
+    auto& c = m_controls;
+    if (m_unloaded) {
+        return;
+    }
+    const auto seen = watch::describe(probe, m_host.clock());
     continueOnError([&] {
         if (m_frmSysTray) {
             m_frmSysTray->IconHandle(m_host.stateIcon(seen.state + 1));
         }
     });
-    if (watch::differs(seen.record, previous)) {
-        recordChange(seen.state, seen.record);
+    const bool stampBelongsToNewest = m_newestStampRow == c.lstLog.rowCount() && m_newestStampRow > 0;
+    if (watch::differs(seen, previousRecord(), stampBelongsToNewest ? m_newestStamp : std::nullopt)) {
+        recordChange(seen);
         notifyChange(seen.state, seen.record);
     }
     if (c.chkFollowLog.value() == 1) {
@@ -49,12 +81,17 @@ void frmMain::Timer1_Timer() {
     }
 }
 
-void frmMain::recordChange(modSentrel::FileState state, const ChangeRecord& record) {
+void frmMain::recordChange(const watch::Observation& seen) {
     const Clock& clock = m_host.clock();
+    auto& list = m_controls.lstLog;
     // A row that cannot be stored is skipped; the log line still follows.
-    continueOnError([&] { m_controls.lstLog.appendRow({clock.generalDate(clock.now()), state + 1, record}); });
+    continueOnError([&] {
+        list.appendRow({clock.generalDate(clock.now()), seen.state + 1, seen.record});
+        m_newestStamp = seen.stamp;
+        m_newestStampRow = list.rowCount();
+    });
     // The clock is read again: the line's time may be a second later than the row's.
-    const auto line = buildLogLine(record, clock.generalDate(clock.now()));
+    const auto line = buildLogLine(seen.record, clock.generalDate(clock.now()));
     if (const auto folder = m_host.appFolder()) {
         modKorvel::AppendLogLine(line, *folder + "Log.csv");
     }

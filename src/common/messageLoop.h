@@ -66,6 +66,14 @@ public:
 
     bool finished() const noexcept { return m_state->done.load(std::memory_order_acquire); }
 
+    // The result, once the work has finished with one; taken only once.
+    std::optional<Result> take() {
+        if (!finished()) {
+            return std::nullopt;
+        }
+        return std::exchange(m_state->result, std::nullopt);
+    }
+
     // Turns the message loop until the work has finished or `giveUp` says so;
     // the result when it finished with one.
     std::optional<Result> wait(const std::function<bool()>& giveUp = {}) {
@@ -75,7 +83,7 @@ public:
             }
             m_loop.waitForMessages();
         }
-        return std::move(m_state->result);
+        return take();
     }
 
 private:

@@ -28,4 +28,9 @@ std::optional<std::int64_t> fileLength(const std::string& path);
 // The file's date modified in local time, to the second, following symbolic links.
 std::optional<LocalDateTime> fileModifiedLocal(const std::string& path);
 
+// The file's date modified at the file system's full resolution, as a count
+// that only compares with other counts of this function (nanoseconds on
+// POSIX, 100-nanosecond intervals on Windows), following symbolic links.
+std::optional<std::int64_t> fileModifiedTicks(const std::string& path);
+
 } // namespace platform

@@ -18,29 +18,54 @@ std::string_view stateText(modSentrel::FileState state) {
     return "Error";
 }
 
-Observation observeFile(const std::string& path, const Clock& clock) {
+FileProbe probeFile(const std::string& path) {
+    FileProbe probe;
+    probe.state = modSentrel::GetFileState(path);
+    if (probe.state == modSentrel::fsNoFile) {
+        return probe;
+    }
+    // The file may vanish or be replaced between the reads; each read stands
+    // on its own and one that fails leaves its value empty.
+    probe.stamp.identity = platform::identityOf(path);
+    probe.stamp.modifiedTicks = platform::fileModifiedTicks(path);
+    probe.length = platform::fileLength(path);
+    probe.modified = platform::fileModifiedLocal(path);
+    return probe;
+}
+
+Observation describe(const FileProbe& probe, const Clock& clock) {
     Observation seen;
-    seen.state = modSentrel::GetFileState(path);
+    seen.state = probe.state;
     ChangeRecord& record = seen.record;
-    record.state = std::string(stateText(seen.state));
-    if (seen.state == modSentrel::fsNoFile) {
+    record.state = std::string(stateText(probe.state));
+    if (probe.state == modSentrel::fsNoFile) {
         record.sizeInBytes = record.sizeText = record.dateModified = "Unknown";
         return seen;
     }
-    // The file may vanish between the reads: a read that fails leaves its field empty.
-    if (const auto length = platform::fileLength(path)) {
-        record.sizeInBytes = std::to_string(*length);
+    if (probe.length) {
+        record.sizeInBytes = std::to_string(*probe.length);
     }
     record.sizeText = modSentrel::FormatFileSize(record.sizeInBytes);
-    if (const auto modified = platform::fileModifiedLocal(path)) {
-        record.dateModified = clock.generalDate(*modified);
+    if (probe.modified) {
+        record.dateModified = clock.generalDate(*probe.modified);
     }
+    seen.stamp = probe.stamp;
     return seen;
 }
 
-bool differs(const ChangeRecord& observed, const ChangeRecord& previous) {
-    return observed.state != previous.state || observed.dateModified != previous.dateModified ||
-           observed.sizeInBytes != previous.sizeInBytes;
+bool differs(const Observation& observed, const ChangeRecord& previous, const std::optional<FileStamp>& previousStamp) {
+    const ChangeRecord& now = observed.record;
+    if (now.state != previous.state || now.dateModified != previous.dateModified ||
+        now.sizeInBytes != previous.sizeInBytes) {
+        return true;
+    }
+    if (!observed.stamp || !previousStamp) {
+        return false;
+    }
+    // A value that could not be read on one side says nothing.
+    const auto differ = [](const auto& a, const auto& b) { return a && b && *a != *b; };
+    return differ(observed.stamp->identity, previousStamp->identity) ||
+           differ(observed.stamp->modifiedTicks, previousStamp->modifiedTicks);
 }
 
 std::string balloonMessage(std::string_view fileName, const ChangeRecord& record) {

@@ -308,6 +308,35 @@ TEST_F(WatchTickTest, RecordsTheFirstStateThenOnlyChanges) {
     EXPECT_EQ(std::count(log.begin(), log.end(), ','), 12);
 }
 
+TEST_F(WatchTickTest, SavesWithinOneSecondAndAFileRenamedOverTheOldOneAreChanges) {
+    using namespace std::chrono_literals;
+    const auto second =
+        std::chrono::floor<std::chrono::seconds>(std::filesystem::file_time_type::clock::now()) - std::chrono::hours(1);
+    const auto save = [&](const std::string& name, const std::string& content, std::chrono::milliseconds within) {
+        files.write(name, content);
+        std::filesystem::last_write_time(files.fsPath() / name, second + within);
+    };
+    save("current.csv", "value=A", 100ms);
+    view.Timer1.tick();
+    save("current.csv", "value=B", 400ms);
+    view.Timer1.tick();
+    save("current.csv", "value=C", 800ms);
+    view.Timer1.tick();
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 3u);
+    EXPECT_EQ(view.lstLog.rows[1].record.dateModified, view.lstLog.rows[2].record.dateModified)
+        << "the texts stay to the second";
+
+    // Same size, same date, but another file: a new version renamed into place.
+    save("next.csv", "value=D", 800ms);
+    std::filesystem::rename(files.fsPath() / "next.csv", files.fsPath() / "current.csv");
+    view.Timer1.tick();
+    view.Timer1.tick();
+    EXPECT_EQ(view.lstLog.rows.size(), 4u);
+    const auto log = logText();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4);
+}
+
 TEST_F(WatchTickTest, MissingReappearingAndOpenFiles) {
     view.Timer1.tick();
     std::filesystem::remove(files.fsPath() / "current.csv");

@@ -155,4 +155,12 @@ std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
                          local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
+std::optional<std::int64_t> fileModifiedTicks(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
 } // namespace platform

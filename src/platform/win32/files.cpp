@@ -81,4 +81,13 @@ std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
     return LocalDateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
+std::optional<std::int64_t> fileModifiedTicks(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !::GetFileAttributesExW(win32::wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                     data.ftLastWriteTime.dwLowDateTime);
+}
+
 } // namespace platform
