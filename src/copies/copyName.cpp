@@ -45,16 +45,27 @@ CopyNameParts copyNamePartsFor(std::string_view appFolder, std::string_view watc
 std::string copyCandidate(const CopyNameParts& parts, std::string_view timestamp, std::int64_t counter) {
     char number[32];
     std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(counter));
-    std::string name = parts.folder + parts.baseName + " - ";
-    name += timestamp;
+    std::string tail = " - ";
+    tail += timestamp;
     if (parts.manual) {
-        name += " - Manual";
+        tail += " - Manual";
     }
-    name += std::string(" (") + number + ")";
+    tail += std::string(" (") + number + ")";
     if (parts.extension) {
-        name += "." + *parts.extension;
+        tail += "." + *parts.extension;
     }
-    return name;
+    std::string_view base = parts.baseName;
+    if (base.size() + tail.size() > parts.maxNameBytes && tail.size() < parts.maxNameBytes) {
+        base = base.substr(0, parts.maxNameBytes - tail.size());
+        // Back to the start of a UTF-8 character: continuation bytes are 10xxxxxx.
+        std::size_t keep = base.size();
+        while (keep > 0 && keep < parts.baseName.size() &&
+               (static_cast<unsigned char>(parts.baseName[keep]) & 0xC0) == 0x80) {
+            --keep;
+        }
+        base = base.substr(0, keep);
+    }
+    return parts.folder + std::string(base) + tail;
 }
 
 std::string chooseCopyName(const CopyNameParts& parts, const Clock& clock,

@@ -24,6 +24,9 @@ struct CopyNameParts {
     std::string baseName;                 // the watched file's name without its extension
     std::optional<std::string> extension; // none: the name ends after the counter, with no "."
     bool manual = false;
+    // The longest file name the Copies folder's file system takes, in bytes
+    // of UTF-8 (which is never fewer than the UTF-16 units Windows counts).
+    std::size_t maxNameBytes = 255;
 };
 
 // The parts for a watched path. A file name without "." keeps the whole name
@@ -32,7 +35,10 @@ struct CopyNameParts {
 CopyNameParts copyNamePartsFor(std::string_view appFolder, std::string_view watchedPath, bool bManual,
                                char separator = platform::kPathSeparator);
 
-// One candidate: counter 1 gives " (0001)"; from 10000 on the counter has five or more digits.
+// One candidate: counter 1 gives " (0001)"; from 10000 on the counter has five
+// or more digits. A name longer than the file system takes loses the end of
+// its base name (never half a character); the stamp, the manual marker, the
+// counter and the extension are always kept.
 std::string copyCandidate(const CopyNameParts& parts, std::string_view timestamp, std::int64_t counter);
 
 // The first candidate that does not exist yet. The clock is read again for

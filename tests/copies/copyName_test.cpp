@@ -59,6 +59,30 @@ TEST(CopyName, NamesWithSeveralDotsOrNone) {
               "/opt/sentrel/Copies/ - T (0001).profile");
 }
 
+TEST(CopyName, ANameTooLongForTheFileSystemLosesTheEndOfItsBaseName) {
+    testsupport::TempDir dir;
+    std::filesystem::create_directory(dir.fsPath() / "Copies");
+    // 150 two-byte characters and an "x": a base of 301 bytes.
+    std::string base;
+    for (int i = 0; i < 150; ++i) {
+        base += "\xC3\xA9";
+    }
+    base += "x";
+    auto parts = copyNamePartsFor(*modKorvel::AddBackslash(dir.path()), dir.path(base + ".csv"), true);
+    const std::string tail = " - 2010-03-05 02-07-09 PM - Manual (0001).csv";
+    const auto name = copyCandidate(parts, "2010-03-05 02-07-09 PM", 1);
+    const auto fileName = modKorvel::GetFileName(name, false);
+    EXPECT_LE(fileName.size(), 255u);
+    ASSERT_TRUE(fileName.ends_with(tail)) << fileName;
+    const auto kept = fileName.substr(0, fileName.size() - tail.size());
+    EXPECT_EQ(kept.size() % 2, 0u) << "no character is cut in half";
+    EXPECT_TRUE(base.starts_with(kept));
+    EXPECT_EQ(dir.write("Copies/" + fileName, "copy"), name) << "the file system takes the name";
+
+    parts.baseName = "short";
+    EXPECT_EQ(modKorvel::GetFileName(copyCandidate(parts, "2010-03-05 02-07-09 PM", 1), false), "short" + tail);
+}
+
 TEST(ChooseCopyName, CountsPastTakenNamesReadingTheClockEachTime) {
     const auto parts = windowsParts("C:\\Data\\report.csv", false);
     std::set<std::string> taken;
