@@ -36,7 +36,10 @@ bool waitFor(Condition done, std::chrono::milliseconds limit) {
 TEST(HungFileSystem, ServesItsFolderAndHangsUntilReleased) {
     std::atomic<std::uintmax_t> size{0};
     std::atomic<bool> answered{false};
-    std::optional<std::jthread> caller; // joined after the file system has been released
+    // Joined, and killed, after the file system has been released.
+    std::optional<std::jthread> caller;
+    std::optional<testsupport::SpawnedProcess> holder;
+    testsupport::TempDir markers;
     testsupport::HungFileSystem fs;
     if (fs.unavailable()) {
         GTEST_SKIP() << fs.whyNot();
@@ -77,8 +80,7 @@ TEST(HungFileSystem, ServesItsFolderAndHangsUntilReleased) {
 
     // A process whose request hangs can still be ended.
     ASSERT_TRUE(fs.block());
-    testsupport::TempDir markers;
-    auto holder = testsupport::SpawnedProcess::start(
+    holder = testsupport::SpawnedProcess::start(
         {testsupport::helperProgram("holdopen"), "hold", watched, "r", markers.path("ready"), markers.path("release")});
     ASSERT_TRUE(holder.has_value());
     ASSERT_TRUE(waitFor([&] { return fs.waitingRequests() >= 1; }, 5s));
