@@ -5,6 +5,8 @@
 // the GUI thread keeps turning the loop until the work has finished or the
 // caller gives up on it.
 
+#include "platform/threads.h"
+
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -52,6 +54,7 @@ class OffThread {
 public:
     OffThread(MessageLoop& loop, std::function<Result()> work) : m_loop(loop), m_state(std::make_shared<State>()) {
         std::thread([state = m_state, work = std::move(work), waker = loop.waker()] {
+            platform::keepSignalsFromThisThread();
             try {
                 state->result = work();
             } catch (...) {
