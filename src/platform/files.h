@@ -3,6 +3,7 @@
 // or changes the file.
 
 #include "platform/clock.h"
+#include "platform/fileio.h"
 
 #include <cstdint>
 #include <optional>
@@ -28,9 +29,19 @@ std::optional<std::int64_t> fileLength(const std::string& path);
 // The file's date modified in local time, to the second, following symbolic links.
 std::optional<LocalDateTime> fileModifiedLocal(const std::string& path);
 
-// The file's date modified at the file system's full resolution, as a count
-// that only compares with other counts of this function (nanoseconds on
-// POSIX, 100-nanosecond intervals on Windows), following symbolic links.
-std::optional<std::int64_t> fileModifiedTicks(const std::string& path);
+// What one look at a file tells, following symbolic links.
+struct FileStatus {
+    std::int64_t length = 0;
+    LocalDateTime modified; // local time, to the second
+    // The date modified at the file system's full resolution, as a count that
+    // only compares with other counts of this kind (nanoseconds on POSIX,
+    // 100-nanosecond intervals on Windows).
+    std::int64_t modifiedTicks = 0;
+    std::optional<FileIdentity> identity;
+};
+
+// The status of the file at `path`; nullopt for a folder, a missing path or
+// one that cannot be queried.
+std::optional<FileStatus> fileStatus(const std::string& path);
 
 } // namespace platform

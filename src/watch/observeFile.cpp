@@ -24,12 +24,14 @@ FileProbe probeFile(const std::string& path) {
     if (probe.state == modSentrel::fsNoFile) {
         return probe;
     }
-    // The file may vanish or be replaced between the reads; each read stands
-    // on its own and one that fails leaves its value empty.
-    probe.stamp.identity = platform::identityOf(path);
-    probe.stamp.modifiedTicks = platform::fileModifiedTicks(path);
-    probe.length = platform::fileLength(path);
-    probe.modified = platform::fileModifiedLocal(path);
+    // One look gives length, dates and identity together, so they always
+    // describe the same version; a file gone meanwhile leaves them empty.
+    if (const auto status = platform::fileStatus(path)) {
+        probe.length = status->length;
+        probe.modified = status->modified;
+        probe.stamp.modifiedTicks = status->modifiedTicks;
+        probe.stamp.identity = status->identity;
+    }
     return probe;
 }
 

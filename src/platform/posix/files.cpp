@@ -155,12 +155,23 @@ std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
                          local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-std::optional<std::int64_t> fileModifiedTicks(const std::string& path) {
+std::optional<FileStatus> fileStatus(const std::string& path) {
     struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+    std::tm local{};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
+        ::localtime_r(&info.st_mtime, &local) == nullptr) {
         return std::nullopt;
     }
-    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    FileStatus status;
+    status.length = static_cast<std::int64_t>(info.st_size);
+    status.modified =
+        LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+    status.modifiedTicks = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    if (S_ISREG(info.st_mode)) {
+        status.identity =
+            FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    }
+    return status;
 }
 
 } // namespace platform

@@ -81,13 +81,26 @@ std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
     return LocalDateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
-std::optional<std::int64_t> fileModifiedTicks(const std::string& path) {
+std::optional<FileStatus> fileStatus(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (path.empty() || !::GetFileAttributesExW(win32::wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (path.empty() || !::GetFileAttributesExW(win32::wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::nullopt;
     }
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                     data.ftLastWriteTime.dwLowDateTime);
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (!::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
+        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        return std::nullopt;
+    }
+    FileStatus status;
+    status.length =
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    status.modified = LocalDateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    status.modifiedTicks = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
+    status.identity = identityOf(path);
+    return status;
 }
 
 } // namespace platform
