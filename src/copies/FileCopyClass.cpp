@@ -2,11 +2,17 @@
 
 #include "common/convert.h"
 #include "common/modKorvel.h"
+#include "copies/unfinishedCopies.h"
 #include "platform/fileio.h"
+#include "platform/paths.h"
 
 #include <chrono>
+#include <filesystem>
 #include <limits>
-#include <optional>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -14,59 +20,152 @@ namespace {
 using platform::File;
 using platform::IoError;
 
-IoError changedUnderUs() {
-    return makeRtError(rterr::PathFileAccessError);
+struct CopyResult {
+    CopyOutcome outcome = CopyOutcome::Failed;
+    std::optional<RtError> error;
+};
+
+// What ends a copy early; empty while it goes on.
+using Stop = std::optional<CopyResult>;
+
+CopyResult failed(RtError error) {
+    return {CopyOutcome::Failed, std::move(error)};
 }
 
-// The destination file one copy creates. Unless the copy completes, it is
-// removed again, so that a failed copy never leaves a truncated file under
-// the copy's name.
-class CreatedDestination {
+CopyResult sourceChanged() {
+    return {CopyOutcome::SourceChanged, std::nullopt};
+}
+
+bool isGone(const RtError& error) {
+    return error.number == rterr::FileNotFound || error.number == rterr::PathNotFound;
+}
+
+// The folder part of a path, separator included; "" for a bare name.
+std::string folderOf(const std::string& path) {
+    const auto cut = path.find_last_of(std::string{platform::kPathSeparator, '/'});
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// The share of the source written so far, in the classic runtime's
+// arithmetic: ((W / 100) * 100) / (L / 100), rounded half to even.
+std::optional<std::int16_t> percentOf(std::int64_t written, std::int64_t length) {
+    return convert::toInt16(((static_cast<double>(written) / 100.0) * 100.0) / (static_cast<double>(length) / 100.0));
+}
+
+// The bytes read and not yet written. Before a chunk is added it holds less
+// than the flush size, twice the chunk size; the chunk never grows, so three
+// chunks always suffice. Not a vector: its bytes need no zeroing before a read
+// overwrites them.
+class Pending {
 public:
-    explicit CreatedDestination(const std::string& path) : m_path(path) {}
-    ~CreatedDestination() {
-        if (!m_kept) {
+    explicit Pending(std::int32_t chunk)
+        : m_bytes(std::make_unique_for_overwrite<char[]>(3 * static_cast<std::size_t>(chunk))) {}
+    char* data() { return m_bytes.get(); }
+    char* end() { return m_bytes.get() + m_size; }
+    std::int64_t size() const { return m_size; }
+    void grow(std::int64_t bytes) { m_size += bytes; }
+    void clear() { m_size = 0; }
+
+private:
+    std::unique_ptr<char[]> m_bytes;
+    std::int64_t m_size = 0;
+};
+
+// What a running copy shares with the copier that started it. Once the copier
+// abandons the copy it may be gone, so the copy publishes nothing after that,
+// and it never starts the rename that would keep the copy.
+class CopyLink {
+public:
+    CopyLink(std::atomic<std::int16_t>& percent, std::atomic<std::int64_t>& written)
+        : m_percent(&percent), m_written(&written) {}
+
+    void publishPercent(std::int16_t value) {
+        const std::lock_guard lock(m_mutex);
+        if (m_percent != nullptr) {
+            m_percent->store(value, std::memory_order_relaxed);
+        }
+    }
+    void publishWritten(std::int64_t value) {
+        const std::lock_guard lock(m_mutex);
+        if (m_written != nullptr) {
+            m_written->store(value, std::memory_order_relaxed);
+        }
+    }
+    bool abandoned() const {
+        const std::lock_guard lock(m_mutex);
+        return m_percent == nullptr;
+    }
+    // Never waits for I/O: the mutex is held only around the stores above.
+    void abandon() {
+        const std::lock_guard lock(m_mutex);
+        m_percent = nullptr;
+        m_written = nullptr;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::atomic<std::int16_t>* m_percent;
+    std::atomic<std::int64_t>* m_written;
+};
+
+// The file a copy writes until it is whole, under an unfinished-copy name in
+// the destination's folder. Unless it has taken the destination's name, it
+// is deleted again when the copy ends, however it ends.
+class UnfinishedCopy {
+public:
+    explicit UnfinishedCopy(std::string folder) : m_folder(std::move(folder)) {}
+    ~UnfinishedCopy() {
+        if (!m_placed) {
             removeIfStillOurs();
         }
     }
-    CreatedDestination(const CreatedDestination&) = delete;
-    CreatedDestination& operator=(const CreatedDestination&) = delete;
+    UnfinishedCopy(const UnfinishedCopy&) = delete;
+    UnfinishedCopy& operator=(const UnfinishedCopy&) = delete;
 
-    IoError create(File& file) {
-        auto error = file.createForWrite(m_path);
-        if (!error) {
-            m_identity = file.identity();
-        }
-        return error;
-    }
-
-    // Opens the destination again, positioned at `offset`. Refuses a file
-    // that has taken its name meanwhile (a nested copy to the same name):
-    // writing on into that one would mix two copies, and removing it would
-    // lose the other copy. The length is checked as well because a freed
-    // inode number is soon given to the next new file.
-    IoError reopen(File& file, std::int64_t offset) {
-        if (auto error = file.openForWrite(m_path)) {
-            return error;
-        }
-        if (m_identity) {
-            std::int64_t length = -1;
-            if (file.identity() != m_identity || file.length(length) || length != offset) {
-                m_identity.reset();
-                file.close();
-                return changedUnderUs();
+    IoError create(const File& source) {
+        // The name is random; another copy that drew the same one keeps it.
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            m_path = m_folder + copies::unfinishedCopyName(copies::newUnfinishedCopyTag());
+            auto error = m_file.createNew(m_path, source);
+            if (!error) {
+                m_identity = m_file.identity();
+                return std::nullopt;
+            }
+            if (error->number != rterr::FileAlreadyExists) {
+                // The name is ours, so a missing file means a missing folder.
+                return error->number == rterr::FileNotFound ? makeRtError(rterr::PathNotFound) : error;
             }
         }
-        return file.seek(offset);
+        return makeRtError(rterr::FileAlreadyExists);
     }
 
-    void keep() { m_kept = true; }
+    File& file() { return m_file; }
+
+    // Puts the whole copy on the disk, then under the destination's name.
+    CopyResult placeAs(const std::string& destination, CopyLink& link) {
+        if (auto error = m_file.flush()) {
+            return failed(*error);
+        }
+        if (auto error = m_file.close()) {
+            return failed(*error);
+        }
+        // The last moment the copy can still be dropped: a rename that has
+        // begun cannot be called back.
+        if (link.abandoned()) {
+            return {CopyOutcome::Abandoned, std::nullopt};
+        }
+        if (auto error = platform::replaceFile(m_path, destination)) {
+            return failed(*error);
+        }
+        m_placed = true;
+        return {CopyOutcome::Copied, std::nullopt};
+    }
 
 private:
-    // Only a regular file that is still the one this copy created: never a
-    // device such as /dev/full, never a file that a nested copy put in its place.
+    // Only the file this copy created: never one that took the name since.
     void removeIfStillOurs() noexcept {
         try {
+            m_file.close();
             if (m_identity && platform::identityOf(m_path) == m_identity) {
                 platform::removeFile(m_path);
             }
@@ -74,174 +173,267 @@ private:
         }
     }
 
+    std::string m_folder;
     std::string m_path;
+    File m_file;
     std::optional<platform::FileIdentity> m_identity;
-    bool m_kept = false;
+    bool m_placed = false;
 };
 
-// One call of Copy: its sizes, files and buffer.
+// One call of Copy: its sizes and hook, and the way to its copier. It may
+// outlive the copier (an abandoned copy), so it holds nothing of it but the link.
 class CopyRun {
 public:
-    CopyRun(FileCopyClass& copier, const std::function<void()>& yield, const std::string& source,
-            const std::string& destination, std::int32_t chunkSize, std::int32_t flushSize)
-        : m_copier(copier), m_yield(yield), m_source(source), m_destination(destination), m_chunk(chunkSize),
-          m_flush(flushSize) {}
+    CopyRun(std::string source, std::string destination, std::int32_t chunkSize, std::int64_t flushSize,
+            std::function<void()> hook, std::atomic<std::int16_t>& percent, std::atomic<std::int64_t>& written)
+        : m_source(std::move(source)), m_destination(std::move(destination)), m_chunk(chunkSize), m_flush(flushSize),
+          m_hook(std::move(hook)), m_link(percent, written) {}
 
-    // True when every byte was copied; on false the destination is gone again.
-    bool run() {
-        File source;
-        if (source.openForRead(m_source)) {
-            return false;
+    void abandon() { m_link.abandon(); }
+
+    CopyResult execute() noexcept {
+        try {
+            return copy();
+        } catch (const std::bad_alloc&) {
+            return failed(makeRtError(rterr::OutOfMemory));
+        } catch (...) {
+            return {CopyOutcome::Failed, std::nullopt}; // a pass hook that threw
         }
-        File out;
-        if (m_destination.create(out)) {
-            return false;
-        }
-        std::int64_t length = 0;
-        if (source.length(length)) {
-            return false;
-        }
-        if (length < m_chunk) {
-            if (!copyInOneRead(source, out, length)) {
-                return false;
-            }
-        } else {
-            // Nothing may stay open while the copy yields.
-            if (out.close() || !copyInChunks(source, length)) {
-                return false;
-            }
-        }
-        m_destination.keep();
-        return true;
     }
 
 private:
-    bool copyInOneRead(File& source, File& out, std::int64_t length) {
-        std::vector<char> bytes(static_cast<std::size_t>(length));
-        std::int64_t got = 0;
-        if (source.read(bytes.data(), length, got) || got != length) {
-            return false;
+    CopyResult copy() {
+        m_link.publishWritten(0);
+        if (!modKorvel::FileExists(m_source)) {
+            return {CopyOutcome::SourceMissing, std::nullopt};
         }
-        return !out.write(bytes.data(), length) && !out.close() && !source.close();
+        if (m_chunk <= 0) {
+            return failed(makeRtError(rterr::InvalidProcedureCall));
+        }
+        File source;
+        if (auto error = source.openForRead(m_source)) {
+            return isGone(*error) ? CopyResult{CopyOutcome::SourceMissing, std::nullopt} : failed(*error);
+        }
+        const auto identity = source.identity();
+        if (!identity) {
+            return {CopyOutcome::SourceMissing, std::nullopt}; // replaced by a folder or a device since
+        }
+        if (auto error = checkDestination()) {
+            return failed(*error);
+        }
+        std::int64_t length = 0;
+        if (auto error = source.length(length)) {
+            return failed(*error);
+        }
+        UnfinishedCopy out(folderOf(m_destination));
+        if (auto error = out.create(source)) {
+            return failed(*error);
+        }
+        const Stop stop = length < m_chunk ? copyInOneRead(source, out.file(), length)
+                                           : copyInChunks(source, *identity, out.file(), length);
+        if (stop) {
+            return *stop;
+        }
+        source.close();
+        return out.placeAs(m_destination, m_link);
     }
 
-    // Enters with the source open and `length` its current length, which is at
-    // least one chunk.
-    bool copyInChunks(File& source, std::int64_t length) {
-        std::vector<char> pending;
+    // Only a file is ever replaced: a device such as /dev/full, or a folder,
+    // under the destination's name is left alone.
+    IoError checkDestination() const {
+        std::error_code error;
+        const auto status = std::filesystem::status(
+            std::filesystem::path(std::u8string(m_destination.begin(), m_destination.end())), error);
+        if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+            return makeRtError(rterr::PathFileAccessError);
+        }
+        return std::nullopt;
+    }
+
+    Stop copyInOneRead(File& source, File& out, std::int64_t length) {
+        std::vector<char> bytes(static_cast<std::size_t>(length));
+        std::int64_t got = 0;
+        if (auto error = source.read(bytes.data(), length, got)) {
+            return failed(*error);
+        }
+        if (got != length) {
+            return sourceChanged(); // cut short since its length was taken
+        }
+        if (auto error = out.write(bytes.data(), length)) {
+            return failed(*error);
+        }
+        m_link.publishWritten(length);
+        return std::nullopt;
+    }
+
+    // Enters with the source open and `length` its current length, which is
+    // at least one chunk. The whole loop runs on this thread: the caller
+    // reads the progress from the copier's atomics whenever it likes.
+    Stop copyInChunks(File& source, const platform::FileIdentity& identity, File& out, std::int64_t length) {
+        Pending pending(m_chunk);
         std::int64_t read = 0;
         std::int64_t written = 0;
         while (read != length) {
-            // A chunk of 0 or less: the source shrank below what was already
-            // read, or the chunk size was negative from the start.
-            if (m_chunk <= 0) {
-                return false;
-            }
-            const std::size_t filled = pending.size();
-            pending.resize(filled + static_cast<std::size_t>(m_chunk));
             std::int64_t got = 0;
-            if (source.seek(read) || source.read(pending.data() + filled, m_chunk, got) || got != m_chunk) {
-                return false; // a read error, or the source was cut short under us
+            if (auto error = source.read(pending.end(), m_chunk, got)) {
+                return failed(*error);
             }
+            if (got != m_chunk) {
+                return sourceChanged(); // cut short under us
+            }
+            pending.grow(m_chunk);
             read += m_chunk;
-            if (static_cast<std::int64_t>(pending.size()) >= m_flush) {
-                if (!writePending(pending, written)) {
-                    return false;
+            if (pending.size() >= m_flush) {
+                if (auto error = writePending(out, pending, written)) {
+                    return failed(*error);
                 }
             }
             std::int64_t current = 0;
-            if (source.length(current) || !setPercentReady(written, current)) {
-                return false;
+            if (auto error = source.length(current)) {
+                return failed(*error);
             }
+            if (current < read) {
+                return sourceChanged();
+            }
+            const auto percent = percentOf(written, current);
+            if (!percent) {
+                return failed(makeRtError(rterr::InvalidProcedureCall));
+            }
+            m_link.publishPercent(*percent);
             // Bytes that arrive after the last one was read are not followed:
             // the copy holds the source as it was when it caught up with it.
             const bool caughtUp = read == current;
-            source.close();
-            yieldOnce();
+            if (platform::kOpenFilesBlockOtherPrograms) {
+                source.close();
+            }
+            if (m_hook) {
+                m_hook();
+            }
+            if (m_link.abandoned()) {
+                return CopyResult{CopyOutcome::Abandoned, std::nullopt};
+            }
             if (caughtUp) {
                 break;
             }
-            if (source.openForRead(m_source) || source.length(length)) {
-                return false;
+            if (!source.isOpen()) {
+                if (auto stop = reopen(source, identity, read)) {
+                    return stop;
+                }
+            }
+            if (auto error = source.length(length)) {
+                return failed(*error);
+            }
+            if (length < read) {
+                return sourceChanged();
             }
             // Near the end the chunk shrinks to exactly the remainder; it never grows back.
             if (length - read < m_chunk) {
                 m_chunk = static_cast<std::int32_t>(length - read);
             }
         }
-        source.close();
-        return pending.empty() || writePending(pending, written);
+        if (pending.size() > 0) {
+            if (auto error = writePending(out, pending, written)) {
+                return failed(*error);
+            }
+        }
+        return std::nullopt;
     }
 
-    bool writePending(std::vector<char>& pending, std::int64_t& written) {
-        File out;
-        const auto size = static_cast<std::int64_t>(pending.size());
-        if (m_destination.reopen(out, written) || out.write(pending.data(), size) || out.close()) {
-            return false;
+    // Opens the source again at `offset`. Only the file the copy began with
+    // will do: another one under its name is a new version, and its bytes
+    // must not be mixed with those of the old one.
+    Stop reopen(File& source, const platform::FileIdentity& identity, std::int64_t offset) {
+        if (auto error = source.openForRead(m_source)) {
+            return isGone(*error) ? sourceChanged() : failed(*error);
         }
-        written += size;
+        if (source.identity() != identity) {
+            return sourceChanged();
+        }
+        if (auto error = source.seek(offset)) {
+            return failed(*error);
+        }
+        return std::nullopt;
+    }
+
+    IoError writePending(File& out, Pending& pending, std::int64_t& written) {
+        if (auto error = out.write(pending.data(), pending.size())) {
+            return error;
+        }
+        // Writing back as the copy goes keeps the flush at its end short,
+        // and keeps a large copy from filling the OS's cache first.
+        if ((written + pending.size()) / kWriteBehind != written / kWriteBehind) {
+            out.startFlush();
+        }
+        written += pending.size();
         pending.clear();
-        return true;
+        m_link.publishWritten(written);
+        return std::nullopt;
     }
 
-    // The share of the source written so far, in the classic runtime's
-    // arithmetic: ((W / 100) * 100) / (L / 100), rounded half to even.
-    bool setPercentReady(std::int64_t written, std::int64_t length) {
-        const double percent = ((static_cast<double>(written) / 100.0) * 100.0) / (static_cast<double>(length) / 100.0);
-        const auto value = convert::toInt16(percent);
-        if (!value) {
-            return false; // the source was emptied under us, or shrank far below what was written
-        }
-        m_copier.PercentREady(*value);
-        return true;
-    }
+    static constexpr std::int64_t kWriteBehind = std::int64_t{8} << 20;
 
-    void yieldOnce() {
-        // A copy, so that a handler that replaces the yield function while it
-        // runs does not destroy the one being called.
-        const auto yield = m_yield;
-        if (yield) {
-            yield();
-        }
-    }
-
-    FileCopyClass& m_copier;
-    const std::function<void()>& m_yield;
     std::string m_source;
-    CreatedDestination m_destination;
+    std::string m_destination;
     std::int32_t m_chunk;
     std::int64_t m_flush;
+    std::function<void()> m_hook;
+    CopyLink m_link;
 };
 
 } // namespace
 
+void FileCopyClass::setMessageLoop(MessageLoop* loop, std::function<bool()> giveUp) {
+    m_loop = loop;
+    m_giveUp = std::move(giveUp);
+}
+
 void FileCopyClass::Copy(const std::string& SourceFile, const std::string& Destination) {
+    const auto start = std::chrono::steady_clock::now();
+    CopyResult result;
     try {
         const std::int32_t chunkSize = m_cacheSize == 0 ? kDefaultChunkSize : m_cacheSize;
         const std::int64_t flushSize = 2 * static_cast<std::int64_t>(chunkSize);
         if (flushSize > std::numeric_limits<std::int32_t>::max() ||
             flushSize < std::numeric_limits<std::int32_t>::min()) {
-            return;
+            result = failed(makeRtError(rterr::InvalidProcedureCall));
+        } else if (m_loop == nullptr) {
+            // The yield pumps the caller's messages, so it only runs where the caller is.
+            auto hook = m_yield ? std::function<void()>([pass = m_passHook, yield = m_yield] {
+                if (pass) {
+                    pass();
+                }
+                yield();
+            })
+                                : m_passHook;
+            CopyRun run(SourceFile, Destination, chunkSize, flushSize, std::move(hook), m_percentReady, m_bytesWritten);
+            result = run.execute();
+        } else {
+            auto run = std::make_shared<CopyRun>(SourceFile, Destination, chunkSize, flushSize, m_passHook,
+                                                 m_percentReady, m_bytesWritten);
+            OffThread<CopyResult> work(*m_loop, [run] { return run->execute(); });
+            if (auto done = work.wait(m_giveUp)) {
+                result = std::move(*done);
+            } else {
+                run->abandon();
+                result = {CopyOutcome::Abandoned, std::nullopt};
+            }
         }
-        if (!modKorvel::FileExists(SourceFile)) {
-            m_successful = false;
-            return;
-        }
-        if (platform::identityOf(Destination) && platform::removeFile(Destination)) {
-            return;
-        }
-        const auto start = std::chrono::steady_clock::now();
-        CopyRun run(*this, m_yield, SourceFile, Destination, chunkSize, static_cast<std::int32_t>(flushSize));
-        if (!run.run()) {
-            return;
-        }
+    } catch (const std::bad_alloc&) {
+        result = failed(makeRtError(rterr::OutOfMemory));
+    } catch (...) {
+        // No thread could be started, or a yield that threw: the copy has
+        // ended like any failed one (its unfinished file is gone).
+        result = {CopyOutcome::Failed, std::nullopt};
+    }
+    m_outcome = result.outcome;
+    m_error = std::move(result.error);
+    if (m_outcome == CopyOutcome::SourceMissing) {
+        m_successful = false;
+    } else if (m_outcome == CopyOutcome::Copied) {
         m_successful = true;
         const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
         if (const auto seconds = convert::toInt32(taken.count())) {
             m_secondsTaken = *seconds;
         }
-    } catch (...) {
-        // Out of memory, or a yield function that threw: the copy ends quietly
-        // like any other failed one (the destination has been removed).
     }
 }

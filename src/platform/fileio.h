@@ -50,6 +50,11 @@ public:
     IoError openForWrite(const std::string& path);
     // Opens for writing with the position at the end, creating the file when missing.
     IoError openForAppend(const std::string& path);
+    // Creates a file that must not exist yet, for writing. Where files carry
+    // permission bits (POSIX) it gets none that the open file `permissionsOf`
+    // lacks, so that a copy of a private file is as private as the file; on
+    // Windows it takes its folder's inherited access rules.
+    IoError createNew(const std::string& path, const File& permissionsOf);
 
     bool isOpen() const { return m_native != kClosed; }
 
@@ -63,6 +68,12 @@ public:
     IoError write(const char* bytes, std::int64_t size);
     // Cuts or extends the file to `bytes`.
     IoError resize(std::int64_t bytes);
+    // Returns once everything written so far is on the disk, not just in the OS's cache.
+    IoError flush();
+    // Starts putting what was written so far on the disk without waiting for
+    // it, so that the flush() at the end of a long run of writes has little
+    // left to wait for. Does nothing where the OS has no such call.
+    void startFlush() noexcept;
     // The file's identity; empty unless it is a regular file on disk.
     std::optional<FileIdentity> identity() const;
     // Closes the handle and reports what the OS said (a deferred write error may
@@ -84,6 +95,19 @@ std::optional<FileIdentity> identityOf(const std::string& path);
 
 // Deletes the file at `path` (never a folder).
 IoError removeFile(const std::string& path);
+
+// Gives the file `from` the name `to` in one step, replacing a file of that
+// name: at every instant `to` is either the old file or the new one, whole.
+// Both names are in the same folder. The new name is on the disk when this
+// returns, so that a crash soon after cannot bring the old file back.
+IoError replaceFile(const std::string& from, const std::string& to);
+
+// True where a handle this program keeps open on a file makes another
+// program's open without sharing fail (Windows): there a file that other
+// programs write must not be held between reads. Where false (POSIX), holding
+// a file open is invisible to other programs and keeps the version it opened
+// readable even once it has been replaced or deleted.
+extern const bool kOpenFilesBlockOtherPrograms;
 
 // Text as the platform's text files hold it: the ANSI code page on Windows,
 // UTF-8 (unchanged) where there is no ANSI code page.

@@ -1,7 +1,11 @@
 #include "copies/FileCopyClass.h"
 
+#include "common/messageLoop.h"
 #include "common/modKorvel.h"
+#include "copies/unfinishedCopies.h"
+#include "support/childProcess.h"
 #include "support/fileHolder.h"
+#include "support/folderContents.h"
 #include "support/tempDir.h"
 #include "watch/modSentrel.h"
 
@@ -9,14 +13,20 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
+using testsupport::folderContents;
 using testsupport::readFile;
 using testsupport::TempDir;
+using testsupport::unfinishedCopiesIn;
+using Contents = std::map<std::string, std::string>;
 
 namespace {
 
@@ -38,27 +48,35 @@ void appendTo(const std::string& path, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The copies land in a folder of their own, so that everything a copy leaves
+// behind shows in one listing.
 class CopierTest : public ::testing::Test {
 protected:
-    // What the copier published at each yield, and how much of the copy was on disk.
+    CopierTest() { std::filesystem::create_directory(copies); }
+
+    // What the copier published at each pass, and how much of its unfinished
+    // file was on disk then.
     struct Pass {
         std::int16_t percent;
         std::int64_t written;
+        std::int64_t onDisk;
         bool operator==(const Pass&) const = default;
     };
 
     void recordPasses() {
-        copier.setYield([this] {
-            std::error_code error;
-            const auto size = std::filesystem::file_size(dir.fsPath() / "copy.bin", error);
-            passes.push_back({copier.PercentREady(), error ? -1 : static_cast<std::int64_t>(size)});
+        copier.setPassHook([this] {
+            const auto unfinished = unfinishedCopiesIn(copies);
+            const auto onDisk =
+                unfinished.size() == 1 ? static_cast<std::int64_t>(unfinished.begin()->second.size()) : -1;
+            passes.push_back({copier.PercentREady(), copier.BytesWritten(), onDisk});
         });
     }
 
     TempDir dir;
+    std::filesystem::path copies = dir.fsPath() / "Copies";
     FileCopyClass copier;
     std::string source = dir.path("source.bin");
-    std::string destination = dir.path("copy.bin");
+    std::string destination = dir.path("Copies") + platform::kPathSeparator + "copy.bin";
     std::vector<Pass> passes;
 };
 
@@ -72,9 +90,9 @@ TEST_F(CopierTest, ChunkBoundariesPublishProgressFromBytesWritten) {
     const Case cases[] = {
         {0, {}, 7},
         {31999, {}, 7},
-        {32000, {{0, 0}}, 0},
-        {64000, {{0, 0}, {100, 64000}}, 100},
-        {100000, {{0, 0}, {64, 64000}, {64, 64000}, {64, 64000}}, 64},
+        {32000, {{0, 0, 0}}, 0},
+        {64000, {{0, 0, 0}, {100, 64000, 64000}}, 100},
+        {100000, {{0, 0, 0}, {64, 64000, 64000}, {64, 64000, 64000}, {64, 64000, 64000}}, 64},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
@@ -88,9 +106,11 @@ TEST_F(CopierTest, ChunkBoundariesPublishProgressFromBytesWritten) {
         copier.Copy(source, destination);
 
         EXPECT_TRUE(copier.Sucessfull());
+        EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Copied);
         EXPECT_EQ(passes, c.passes);
         EXPECT_EQ(copier.PercentREady(), c.finalPercent);
-        EXPECT_EQ(readFile(destination), bytes);
+        EXPECT_EQ(copier.BytesWritten(), static_cast<std::int64_t>(c.size));
+        EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", bytes}}));
         EXPECT_EQ(copier.SecondsTaken(), 0);
     }
 }
@@ -98,81 +118,90 @@ TEST_F(CopierTest, ChunkBoundariesPublishProgressFromBytesWritten) {
 TEST_F(CopierTest, ReplacesALongerDestinationAndLeavesTheSourceAlone) {
     const auto bytes = pattern(40000);
     dir.write("source.bin", bytes);
-    dir.write("copy.bin", pattern(90000, 1));
+    std::ofstream(copies / "copy.bin", std::ios::binary) << pattern(90000, 1);
     copier.Copy(source, destination);
     EXPECT_TRUE(copier.Sucessfull());
-    EXPECT_EQ(readFile(destination), bytes);
+    EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", bytes}}));
     EXPECT_EQ(readFile(source), bytes);
 }
 
 TEST_F(CopierTest, AMissingSourceClearsSucessfullAndTouchesNothing) {
     std::filesystem::create_directory(dir.fsPath() / "folder");
-    dir.write("copy.bin", "older copy");
+    std::ofstream(copies / "copy.bin", std::ios::binary) << "older copy";
     for (const std::string& missing : {dir.path("missing.bin"), dir.path("folder")}) {
         SCOPED_TRACE(missing);
         copier.Sucessfull(true);
         copier.Copy(missing, destination);
         EXPECT_FALSE(copier.Sucessfull());
-        EXPECT_EQ(readFile(destination), "older copy");
+        EXPECT_EQ(copier.LastOutcome(), CopyOutcome::SourceMissing);
+        EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", "older copy"}}));
     }
 }
 
-TEST_F(CopierTest, FailuresAreQuietKeepTheFlagAndLeaveNoPartialCopy) {
+// However a copy fails, the flag stays, the error says why when the file
+// system gave a reason, and the older copy under the name is left whole.
+TEST_F(CopierTest, FailuresKeepTheFlagSayWhyAndLeaveTheOlderCopy) {
     struct Case {
         const char* name;
         std::int32_t cacheSize;
         std::string destination;
-        std::function<void()> yield;
+        std::function<void()> hook;
+        CopyOutcome outcome;
+        std::int32_t error; // 0: none
     };
     const std::string intoMissingFolder = dir.path("gone") + platform::kPathSeparator + "copy.bin";
+    const std::string ontoAFolder = dir.path("Copies") + platform::kPathSeparator + "folder";
     const Case cases[] = {
-        {"negative chunk size", -5, destination, {}},
-        {"destination folder missing", 0, intoMissingFolder, {}},
-        {"source shrinks under the copy", 0, destination, [&] { dir.write("source.bin", pattern(10)); }},
-        {"source emptied under the copy", 0, destination, [&] { dir.write("source.bin", ""); }},
-        {"yield throws", 0, destination, [] { throw std::runtime_error("front end failed"); }},
+        {"negative chunk size", -5, destination, {}, CopyOutcome::Failed, rterr::InvalidProcedureCall},
+        {"chunk size too large to double",
+         1073741824,
+         destination,
+         {},
+         CopyOutcome::Failed,
+         rterr::InvalidProcedureCall},
+        {"destination folder missing", 0, intoMissingFolder, {}, CopyOutcome::Failed, rterr::PathNotFound},
+        {"destination is a folder", 0, ontoAFolder, {}, CopyOutcome::Failed, rterr::PathFileAccessError},
+        {"source rewritten shorter than what was read", 0, destination, [&] { dir.write("source.bin", pattern(10)); },
+         CopyOutcome::SourceChanged, 0},
+        {"source emptied under the copy", 0, destination, [&] { dir.write("source.bin", ""); },
+         CopyOutcome::SourceChanged, 0},
+        {"pass hook throws", 0, destination, [] { throw std::runtime_error("front end failed"); }, CopyOutcome::Failed,
+         0},
     };
+    std::filesystem::create_directory(copies / "folder");
+    std::ofstream(copies / "copy.bin", std::ios::binary) << "older copy";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         dir.write("source.bin", pattern(100000));
         copier.CacheSize(c.cacheSize);
-        copier.setYield(c.yield);
+        copier.setPassHook(c.hook);
         copier.Sucessfull(false);
         copier.SecondsTaken(9);
         copier.Copy(source, c.destination);
         EXPECT_FALSE(copier.Sucessfull());
         EXPECT_EQ(copier.SecondsTaken(), 9);
-        EXPECT_FALSE(std::filesystem::exists(native(c.destination)));
+        EXPECT_EQ(copier.LastOutcome(), c.outcome);
+        EXPECT_EQ(copier.LastError().value_or(RtError{}).number, c.error);
+        EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", "older copy"}, {"folder", "<folder>"}}));
+        EXPECT_FALSE(std::filesystem::exists(native(intoMissingFolder)));
     }
 }
 
-TEST_F(CopierTest, AChunkSizeTooLargeToDoubleTouchesNoFile) {
+TEST_F(CopierTest, TheLargestChunkThatCanBeDoubledCopies) {
     dir.write("source.bin", pattern(10));
-    dir.write("copy.bin", "older copy");
-    copier.CacheSize(1073741824);
-    copier.Copy(source, destination);
-    EXPECT_FALSE(copier.Sucessfull());
-    EXPECT_EQ(readFile(destination), "older copy");
-
     copier.CacheSize(1073741823);
     copier.Copy(source, destination);
     EXPECT_TRUE(copier.Sucessfull());
-    EXPECT_EQ(readFile(destination), pattern(10));
+    EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", pattern(10)}}));
 }
 
-TEST_F(CopierTest, TheProbeNeverSeesOurOwnHandleWhileWeYield) {
+TEST_F(CopierTest, TheProbeNeverSeesTheCopysOwnHandleOnTheSource) {
     dir.write("source.bin", pattern(200000));
     std::vector<modSentrel::FileState> seen;
-    copier.setYield([&] {
-        seen.push_back(modSentrel::GetFileState(source));
-        seen.push_back(modSentrel::GetFileState(destination));
-    });
+    copier.setPassHook([&] { seen.push_back(modSentrel::GetFileState(source)); });
     copier.Copy(source, destination);
     EXPECT_TRUE(copier.Sucessfull());
-    ASSERT_EQ(seen.size(), 14U);
-    for (const auto state : seen) {
-        EXPECT_EQ(state, modSentrel::fsFree);
-    }
+    EXPECT_EQ(seen, std::vector<modSentrel::FileState>(7, modSentrel::fsFree));
 }
 
 TEST_F(CopierTest, CopiesASourceThatAnotherProgramKeepsOpenForWriting) {
@@ -182,14 +211,14 @@ TEST_F(CopierTest, CopiesASourceThatAnotherProgramKeepsOpenForWriting) {
     ASSERT_TRUE(holder.holding());
     copier.Copy(source, destination);
     EXPECT_TRUE(copier.Sucessfull());
-    EXPECT_EQ(readFile(destination), bytes);
+    EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", bytes}}));
     EXPECT_EQ(holder.release(), 0);
 }
 
 TEST_F(CopierTest, GrowthIsFollowedUntilTheLastByteHasBeenReadThenNotAnyMore) {
     struct Case {
         const char* name;
-        std::vector<int> growAtPass; // 1-based yields that append 5000 bytes
+        std::vector<int> growAtPass; // 1-based passes that append 5000 bytes
         std::size_t copied;
     };
     const Case cases[] = {
@@ -206,7 +235,7 @@ TEST_F(CopierTest, GrowthIsFollowedUntilTheLastByteHasBeenReadThenNotAnyMore) {
         dir.write("source.bin", bytes.substr(0, 100000));
         int pass = 0;
         std::size_t grown = 100000;
-        copier.setYield([&] {
+        copier.setPassHook([&] {
             ++pass;
             if (std::find(c.growAtPass.begin(), c.growAtPass.end(), pass) != c.growAtPass.end()) {
                 appendTo(source, bytes.substr(grown, 5000));
@@ -216,7 +245,7 @@ TEST_F(CopierTest, GrowthIsFollowedUntilTheLastByteHasBeenReadThenNotAnyMore) {
         copier.Sucessfull(false);
         copier.Copy(source, destination);
         EXPECT_TRUE(copier.Sucessfull());
-        EXPECT_EQ(readFile(destination), bytes.substr(0, c.copied));
+        EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", bytes.substr(0, c.copied)}}));
     }
 }
 
@@ -225,9 +254,9 @@ TEST_F(CopierTest, ANestedCopyRunsToCompletionInsideTheOuterOne) {
     const auto innerBytes = pattern(70000, 5);
     dir.write("source.bin", outerBytes);
     const auto innerSource = dir.write("inner.bin", innerBytes);
-    const auto innerCopy = dir.path("inner copy.bin");
+    const auto innerCopy = dir.path("Copies") + platform::kPathSeparator + "inner copy.bin";
     bool nested = false;
-    copier.setYield([&] {
+    copier.setPassHook([&] {
         if (!nested) {
             nested = true;
             copier.Copy(innerSource, innerCopy);
@@ -236,34 +265,188 @@ TEST_F(CopierTest, ANestedCopyRunsToCompletionInsideTheOuterOne) {
     });
     copier.Copy(source, destination);
     EXPECT_TRUE(copier.Sucessfull());
-    EXPECT_EQ(readFile(destination), outerBytes);
+    EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", outerBytes}, {"inner copy.bin", innerBytes}}));
 }
 
-TEST_F(CopierTest, ANestedCopyToTheSameNameIsNeverMixedWithTheOuterOne) {
+// A new version renamed over the source, then copied by a nested copy to the
+// same name: whichever copy is kept last, the name holds one whole version.
+TEST_F(CopierTest, ANestedCopyToTheSameNameLeavesOneWholeVersion) {
     const auto oldBytes = pattern(100000, 1);
     const auto newBytes = pattern(100000, 2);
     dir.write("source.bin", oldBytes);
     bool nested = false;
-    copier.setYield([&] {
+    copier.setPassHook([&] {
         if (!nested) {
             nested = true;
-            dir.write("source.bin", newBytes);
+            std::filesystem::rename(native(dir.write("new.bin", newBytes)), native(source));
             copier.Copy(source, destination);
+            EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Copied);
         }
     });
     copier.Copy(source, destination);
-    // The inner copy completed and set the flag; the outer one gave up
-    // rather than write on into the inner one's file.
-    EXPECT_TRUE(copier.Sucessfull());
-    EXPECT_EQ(readFile(destination), newBytes);
+    // Where the copy holds its source (POSIX) it finishes the old version;
+    // where it opens the source again for each chunk, it finds another file.
+    if (copier.LastOutcome() == CopyOutcome::Copied) {
+        EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", oldBytes}}));
+    } else {
+        EXPECT_EQ(copier.LastOutcome(), CopyOutcome::SourceChanged);
+        EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", newBytes}}));
+    }
 }
 
 TEST_F(CopierTest, SecondsTakenCountsWholeSecondsOfTheCopy) {
     dir.write("source.bin", pattern(100000));
-    copier.setYield([] { std::this_thread::sleep_for(std::chrono::milliseconds(450)); });
+    copier.setPassHook([] { std::this_thread::sleep_for(std::chrono::milliseconds(450)); });
     copier.Copy(source, destination);
     EXPECT_TRUE(copier.Sucessfull());
     EXPECT_EQ(copier.SecondsTaken(), 2); // 1.8 s and a little
+}
+
+// The window's message loop, reduced to what the copier uses: waiting until
+// the waker wakes it. It counts both, so a test can wait for either.
+class StandInLoop : public MessageLoop {
+public:
+    ~StandInLoop() override { m_waker->close(); }
+
+    void waitForMessages() noexcept override {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_pendingWake; });
+        m_pendingWake = false;
+        ++m_turns;
+        m_changed.notify_all();
+    }
+    std::shared_ptr<Waker> waker() noexcept override { return m_waker; }
+
+    void waitForTurns(int turns) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_turns >= turns; });
+    }
+    void waitForWakes(int wakes) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_wakes >= wakes; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_pendingWake = false;
+    int m_turns = 0;
+    int m_wakes = 0;
+    std::shared_ptr<Waker> m_waker = std::make_shared<Waker>([this] {
+        const std::lock_guard lock(m_mutex);
+        m_pendingWake = true;
+        ++m_wakes;
+        m_changed.notify_all();
+    });
+};
+
+TEST_F(CopierTest, OnAMessageLoopTheIoRunsOnItsOwnThreadWhileTheCallerTurnsTheLoop) {
+    const auto bytes = pattern(100000);
+    dir.write("source.bin", bytes);
+    StandInLoop loop;
+    copier.setMessageLoop(&loop, [] { return false; });
+    std::vector<std::thread::id> hookThreads;
+    copier.setPassHook([&] {
+        hookThreads.push_back(std::this_thread::get_id());
+        if (hookThreads.size() == 1) {
+            // Mid-copy, the caller must be turning its loop, not blocked.
+            loop.waker()->wake();
+            loop.waitForTurns(1);
+        }
+    });
+    copier.Copy(source, destination);
+    EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Copied);
+    EXPECT_TRUE(copier.Sucessfull());
+    EXPECT_EQ(copier.PercentREady(), 64);
+    EXPECT_EQ(copier.BytesWritten(), 100000);
+    ASSERT_EQ(hookThreads.size(), 4U);
+    for (const auto id : hookThreads) {
+        EXPECT_NE(id, std::this_thread::get_id());
+    }
+    EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", bytes}}));
+}
+
+// A copy whose file system stops answering: once the caller gives up, Copy
+// returns while the copy's thread is still stuck, and the copier may go away.
+// When the thread comes back it touches nothing of the copier's and keeps nothing.
+TEST_F(CopierTest, GivingUpReturnsAtOnceAndTheAbandonedCopyIsNeverKept) {
+    dir.write("source.bin", pattern(100000));
+    std::ofstream(copies / "copy.bin", std::ios::binary) << "older copy";
+    StandInLoop loop;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool stuck = false;
+    bool answer = false;
+    {
+        FileCopyClass abandoning;
+        abandoning.setMessageLoop(&loop, [&] {
+            const std::lock_guard lock(mutex);
+            return stuck;
+        });
+        abandoning.setPassHook([&] {
+            {
+                std::unique_lock lock(mutex);
+                stuck = true;
+            }
+            loop.waker()->wake();
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return answer; });
+        });
+        abandoning.Sucessfull(true);
+        abandoning.Copy(source, destination);
+        EXPECT_EQ(abandoning.LastOutcome(), CopyOutcome::Abandoned);
+        EXPECT_TRUE(abandoning.Sucessfull());
+        EXPECT_EQ(unfinishedCopiesIn(copies).size(), 1U);
+    }
+    loop.waitForWakes(1); // the hook's own
+    {
+        const std::lock_guard lock(mutex);
+        answer = true;
+    }
+    changed.notify_all();
+    loop.waitForWakes(2); // the copy's thread has finished
+    EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", "older copy"}}));
+}
+
+// A run killed in the middle of a copy leaves its unfinished file, never a
+// file under a copy's name; the clean-up at the next start removes exactly
+// the unfinished files.
+TEST_F(CopierTest, AKilledCopyLeavesOnlyItsUnfinishedFileWhichTheCleanUpRemoves) {
+    const auto bytes = pattern(4 << 20, 4);
+    dir.write("source.bin", bytes);
+    const Contents bystanders{
+        {"current - 06-12-2026 06.41.39 (0001).csv", "older copy"}, {".sentrel-partial-0123456789ABCDEF", "upper case"},
+        {".sentrel-partial-0123456789abcde", "too short"},          {".sentrel-partial-0123456789abcdef0", "too long"},
+        {"x.sentrel-partial-0123456789abcdef", "prefixed"},
+    };
+    for (const auto& [name, content] : bystanders) {
+        std::ofstream(copies / name, std::ios::binary) << content;
+    }
+    std::filesystem::create_directory(copies / ".sentrel-partial-fedcba9876543210");
+    // A link is not a file this folder holds, whatever its name (where links can be made).
+    std::error_code noLinks;
+    std::filesystem::create_symlink(dir.fsPath() / "source.bin", copies / ".sentrel-partial-1111111111111111", noLinks);
+    const auto marker = dir.path("ready");
+    auto child =
+        testsupport::ChildProcess::start({testsupport::helperProgram("slowcopy"), source, destination, marker});
+    ASSERT_TRUE(child);
+    ASSERT_TRUE(testsupport::waitForFile(marker, 60));
+    child->kill();
+
+    auto left = folderContents(copies);
+    const auto unfinished = unfinishedCopiesIn(copies);
+    ASSERT_EQ(unfinished.size(), 1U);
+    EXPECT_EQ(unfinished.begin()->second, bytes.substr(0, 64000)); // what the first two passes wrote
+    left.erase(unfinished.begin()->first);
+    auto expected = bystanders;
+    expected[".sentrel-partial-fedcba9876543210"] = "<folder>";
+    if (!noLinks) {
+        expected[".sentrel-partial-1111111111111111"] = "<link>";
+    }
+    EXPECT_EQ(left, expected);
+
+    copies::removeUnfinishedCopies(dir.path("Copies"));
+    EXPECT_EQ(folderContents(copies), expected);
 }
 
 } // namespace

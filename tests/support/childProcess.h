@@ -22,6 +22,9 @@ public:
     int wait();
     // Asks the process to end (SIGTERM; on Windows it is ended at once) and waits for it.
     int terminate();
+    // Ends the process at once, with no chance to clean up (SIGKILL,
+    // TerminateProcess), and waits for it.
+    int kill();
 
 private:
     ChildProcess() = default;

@@ -28,6 +28,8 @@ private:
 };
 
 std::string utf8(const std::filesystem::path& path);
+// The core's UTF-8 text as a path, for the standard library's file functions.
+std::filesystem::path nativePath(const std::string& utf8);
 std::string readFile(const std::string& path);
 
 } // namespace testsupport

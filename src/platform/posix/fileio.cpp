@@ -63,6 +63,22 @@ IoError File::openForAppend(const std::string& path) {
     return openInto(m_native, path, O_WRONLY | O_CREAT | O_APPEND);
 }
 
+IoError File::createNew(const std::string& path, const File& permissionsOf) {
+    discard();
+    struct stat info {};
+    if (::fstat(static_cast<int>(permissionsOf.m_native), &info) != 0) {
+        return lastError();
+    }
+    // The mode only takes bits away from the umask's result, never adds any;
+    // execute bits are no business of a copy.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, info.st_mode & 0666);
+    if (fd < 0) {
+        return lastError();
+    }
+    m_native = fd;
+    return std::nullopt;
+}
+
 IoError File::length(std::int64_t& bytes) const {
     struct stat info {};
     if (::fstat(static_cast<int>(m_native), &info) != 0) {
@@ -119,6 +135,20 @@ IoError File::resize(std::int64_t bytes) {
     return std::nullopt;
 }
 
+IoError File::flush() {
+    while (::fsync(static_cast<int>(m_native)) != 0) {
+        if (errno != EINTR) {
+            return lastError();
+        }
+    }
+    return std::nullopt;
+}
+
+void File::startFlush() noexcept {
+    // Failures show again, and are reported, at flush().
+    ::sync_file_range(static_cast<int>(m_native), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 std::optional<FileIdentity> File::identity() const {
     struct stat info {};
     if (m_native == kClosed || ::fstat(static_cast<int>(m_native), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -157,6 +187,27 @@ IoError removeFile(const std::string& path) {
     }
     return std::nullopt;
 }
+
+IoError replaceFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return lastError();
+    }
+    // The rename lives in the folder: it is on the disk once the folder is.
+    // The file itself is complete under its new name whatever happens here,
+    // so a folder that cannot be synced (some network file systems) costs
+    // nothing but that guarantee.
+    const auto slash = to.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        while (::fsync(fd) != 0 && errno == EINTR) {
+        }
+        ::close(fd);
+    }
+    return std::nullopt;
+}
+
+const bool kOpenFilesBlockOtherPrograms = false;
 
 std::string textFileBytes(std::string_view utf8) {
     return std::string(utf8);

@@ -47,6 +47,35 @@ bool statRegular(const std::string& path, struct stat& info) {
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// Whether a descriptor of this process other than `except` is open on the
+// file: the program's own copy holds its source for the whole copy.
+bool thisProcessHoldsBesides(int except, dev_t device, ino_t inode) {
+    const int folder = ::open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        return false;
+    }
+    DIR* descriptors = ::fdopendir(folder);
+    if (descriptors == nullptr) {
+        ::close(folder);
+        return false;
+    }
+    bool found = false;
+    while (const dirent* descriptor = ::readdir(descriptors)) {
+        char* end = nullptr;
+        const long number = std::strtol(descriptor->d_name, &end, 10);
+        if (end == descriptor->d_name || *end != '\0' || number == except || number == folder) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(folder, descriptor->d_name, &info, 0) == 0 && info.st_dev == device && info.st_ino == inode) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(descriptors);
+    return found;
+}
+
 } // namespace
 
 namespace posix {
@@ -130,7 +159,12 @@ bool isHeldOpenByOtherProcess(const std::string& path) {
         return false;
     }
     if (errno == EAGAIN) {
-        return true; // another descriptor is open on the file
+        // Another descriptor is open on the file. When it may be one of our
+        // own, only the holders the kernel lists for other processes count.
+        if (thisProcessHoldsBesides(fd.get(), info.st_dev, info.st_ino)) {
+            return posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
+        }
+        return true;
     }
     // Refused for another reason: not the file's owner (EACCES), or a file
     // system without leases (EINVAL). Look for holders instead.

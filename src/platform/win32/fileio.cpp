@@ -105,6 +105,11 @@ IoError File::openForAppend(const std::string& path) {
     return std::nullopt;
 }
 
+IoError File::createNew(const std::string& path, const File&) {
+    discard();
+    return openInto(m_native, path, GENERIC_WRITE, CREATE_NEW);
+}
+
 IoError File::length(std::int64_t& bytes) const {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(handleOf(m_native), &size)) {
@@ -164,6 +169,18 @@ IoError File::resize(std::int64_t bytes) {
     return std::nullopt;
 }
 
+IoError File::flush() {
+    if (!::FlushFileBuffers(handleOf(m_native))) {
+        return lastError();
+    }
+    return std::nullopt;
+}
+
+void File::startFlush() noexcept {
+    // Windows has no call that starts writing back without waiting; its lazy
+    // writer begins within a second anyway.
+}
+
 std::optional<FileIdentity> File::identity() const {
     if (m_native == kClosed) {
         return std::nullopt;
@@ -208,6 +225,16 @@ IoError removeFile(const std::string& path) {
     }
     return std::nullopt;
 }
+
+IoError replaceFile(const std::string& from, const std::string& to) {
+    if (!::MoveFileExW(win32::wideFromUtf8(from).c_str(), win32::wideFromUtf8(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return lastError();
+    }
+    return std::nullopt;
+}
+
+const bool kOpenFilesBlockOtherPrograms = true;
 
 std::string textFileBytes(std::string_view utf8) {
     return win32::ansiFromUtf8(utf8);

@@ -1,45 +1,176 @@
-// Destinations that fail for want of space, with the real errors Linux gives.
+// The copier against what Linux does to files: versions replaced and deleted
+// while they are copied, permissions, other processes holding the source,
+// and destinations that run out of space or refuse writing.
 
 #include "copies/FileCopyClass.h"
 
+#include "platform/files.h"
+#include "support/fileHolder.h"
+#include "support/folderContents.h"
+#include "support/largeFile.h"
 #include "support/tempDir.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-using testsupport::readFile;
+using testsupport::folderContents;
 using testsupport::TempDir;
+using Contents = std::map<std::string, std::string>;
 
 namespace {
 
-TEST(CopierPosix, AFullDeviceFailsTheCopyAndIsNeverRemoved) {
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+// The copy holds its source open from start to end: the version it began
+// with is the one it keeps, whatever becomes of the name meanwhile.
+TEST(CopierPosix, AVersionReplacedOrDeletedDuringItsCopyIsStillCopiedWhole) {
+    struct Case {
+        const char* name;
+        std::int64_t size;
+        std::function<void(const TempDir&, const std::string&)> change;
+    };
+    const Case cases[] = {
+        {"a new version renamed over it", std::int64_t{200} << 20,
+         [](const TempDir& dir, const std::string& source) {
+             const auto newer = dir.path("newer.bin");
+             ASSERT_TRUE(testsupport::writePatternFile(newer, 1 << 20, 2));
+             std::filesystem::rename(newer, source);
+         }},
+        {"deleted", std::int64_t{8} << 20,
+         [](const TempDir&, const std::string& source) { std::filesystem::remove(source); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        std::filesystem::create_directory(dir.fsPath() / "Copies");
+        const auto source = dir.path("current.bin");
+        const auto destination = dir.path("Copies/copy.bin");
+        ASSERT_TRUE(testsupport::writePatternFile(source, c.size, 1));
+        int pass = 0;
+        FileCopyClass copier;
+        copier.setPassHook([&] {
+            if (++pass == 2) {
+                c.change(dir, source);
+            }
+        });
+        copier.Copy(source, destination);
+        EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Copied);
+        EXPECT_EQ(namesIn(dir.fsPath() / "Copies"), std::vector<std::string>{"copy.bin"});
+        EXPECT_TRUE(testsupport::holdsPattern(destination, c.size, 1));
+    }
+}
+
+TEST(CopierPosix, ACopyIsNoMoreReadableThanItsSource) {
+    TempDir dir;
+    for (const mode_t mode : {mode_t{0600}, mode_t{0640}, mode_t{0755}}) {
+        SCOPED_TRACE(mode);
+        for (const std::size_t size : {std::size_t{100}, std::size_t{100000}}) {
+            const auto source = dir.write("private.bin", std::string(size, 'p'));
+            ASSERT_EQ(::chmod(source.c_str(), mode), 0);
+            const auto destination = dir.path("copy " + std::to_string(mode) + " " + std::to_string(size) + ".bin");
+            FileCopyClass copier;
+            copier.Copy(source, destination);
+            ASSERT_EQ(copier.LastOutcome(), CopyOutcome::Copied);
+            struct stat info {};
+            ASSERT_EQ(::stat(destination.c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 0777 & ~(mode & 0666), 0U);
+        }
+    }
+}
+
+// The lease the probe takes fails for the copy's own descriptor too; only
+// descriptors of other processes may make the file read as "Open".
+TEST(CopierPosix, TheProbeSeesOtherProcessesHoldingTheSourceButNeverTheCopy) {
+    TempDir dir;
+    const auto source = dir.write("current.bin", std::string(100000, 's'));
+    for (const bool otherHolder : {false, true}) {
+        SCOPED_TRACE(otherHolder);
+        std::optional<testsupport::FileHolder> holder;
+        if (otherHolder) {
+            holder.emplace(source, "r");
+            ASSERT_TRUE(holder->holding());
+        }
+        std::vector<bool> seen;
+        FileCopyClass copier;
+        copier.setPassHook([&] { seen.push_back(platform::isHeldOpenByOtherProcess(source)); });
+        copier.Copy(source, dir.path("copy.bin"));
+        EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Copied);
+        EXPECT_EQ(seen, std::vector<bool>(4, otherHolder));
+    }
+}
+
+TEST(CopierPosix, ADeviceUnderTheDestinationsNameIsNeverReplaced) {
     TempDir dir;
     for (const std::size_t size : {std::size_t{100}, std::size_t{100000}}) {
         SCOPED_TRACE(size);
         const auto source = dir.write("source.bin", std::string(size, 'x'));
         FileCopyClass copier;
         copier.Copy(source, "/dev/full");
-        EXPECT_FALSE(copier.Sucessfull());
+        EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Failed);
+        EXPECT_EQ(copier.LastError().value_or(RtError{}).number, rterr::PathFileAccessError);
         struct stat info {};
         ASSERT_EQ(::stat("/dev/full", &info), 0);
         EXPECT_TRUE(S_ISCHR(info.st_mode));
+        EXPECT_TRUE(testsupport::unfinishedCopiesIn("/dev").empty());
     }
 }
 
-// A file size limit makes write() fail with EFBIG once the destination
+// A file system that runs out of space: the copy fails with Disk full, and
+// the older file under the name (here the log's viewing copy) stays as it was.
+TEST(CopierPosix, AFullFileSystemFailsWithDiskFullAndKeepsTheOlderFile) {
+    TempDir dir;
+    const auto small = dir.fsPath() / "small";
+    std::filesystem::create_directory(small);
+    if (::geteuid() != 0 || ::mount("sentrel-test", small.c_str(), "tmpfs", 0, "size=1m") != 0) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    }
+    struct Unmount {
+        std::filesystem::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{small};
+    std::ofstream(small / "LogTemp.csv") << "older copy";
+    const auto source = dir.path("Log.csv");
+    ASSERT_TRUE(testsupport::writePatternFile(source, 4 << 20, 3));
+    for (const std::int32_t cacheSize : {0, 8 << 20}) {
+        SCOPED_TRACE(cacheSize);
+        FileCopyClass copier;
+        copier.CacheSize(cacheSize);
+        copier.Copy(source, testsupport::utf8(small / "LogTemp.csv"));
+        EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Failed);
+        EXPECT_EQ(copier.LastError().value_or(RtError{}).number, rterr::DiskFull);
+        EXPECT_EQ(folderContents(small), (Contents{{"LogTemp.csv", "older copy"}}));
+    }
+}
+
+// A file size limit makes write() fail with EFBIG once the unfinished copy
 // reaches it, as a nearly full disk would. The limit is set in a child
 // process so that it binds nothing else; the exit code reports the outcome.
-TEST(CopierPosix, ADestinationThatFailsAfterSomeBytesIsRemoved) {
+TEST(CopierPosix, ADestinationThatFailsAfterSomeBytesLeavesNothing) {
     TempDir dir;
     const std::string bytes(100000, 'y');
     const auto source = dir.write("source.bin", bytes);
-    const auto destination = dir.path("copy.bin");
+    const auto copies = dir.fsPath() / "Copies";
+    std::filesystem::create_directory(copies);
+    const auto destination = testsupport::utf8(copies / "copy.bin");
     for (const rlim_t limit : {rlim_t{70000}, rlim_t{1000}}) {
         SCOPED_TRACE(limit);
         const pid_t child = ::fork();
@@ -52,15 +183,13 @@ TEST(CopierPosix, ADestinationThatFailsAfterSomeBytesIsRemoved) {
             }
             std::int64_t largest = 0;
             FileCopyClass copier;
-            copier.setYield([&] {
-                std::error_code error;
-                largest = std::max(largest, static_cast<std::int64_t>(std::filesystem::file_size(destination, error)));
-            });
+            copier.setPassHook([&] { largest = std::max(largest, copier.BytesWritten()); });
             copier.Copy(source, destination);
-            if (copier.Sucessfull()) {
+            if (copier.LastOutcome() != CopyOutcome::Failed ||
+                copier.LastError().value_or(RtError{}).number != rterr::DiskFull) {
                 ::_exit(11);
             }
-            if (std::filesystem::exists(destination)) {
+            if (!std::filesystem::is_empty(copies)) {
                 ::_exit(12);
             }
             ::_exit(largest == (limit > 64000 ? 64000 : 0) ? 0 : 13);
@@ -69,7 +198,46 @@ TEST(CopierPosix, ADestinationThatFailsAfterSomeBytesIsRemoved) {
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
-        EXPECT_EQ(readFile(source), bytes);
+        EXPECT_EQ(testsupport::readFile(source), bytes);
+    }
+}
+
+TEST(CopierPosix, AFolderThatCannotBeWrittenFailsWithPermissionDenied) {
+    TempDir dir;
+    const auto source = dir.write("source.bin", std::string(100000, 'w'));
+    const auto copies = dir.fsPath() / "Copies";
+    std::filesystem::create_directory(copies);
+    std::ofstream(copies / "copy.bin") << "older copy";
+    std::filesystem::permissions(copies, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    FileCopyClass copier;
+    testsupport::runUnprivileged([&] { copier.Copy(source, testsupport::utf8(copies / "copy.bin")); });
+    EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Failed);
+    EXPECT_EQ(copier.LastError().value_or(RtError{}).number, rterr::PermissionDenied);
+    EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", "older copy"}}));
+}
+
+// A kernel attribute file that lists a length but answers every read with
+// EIO: a real read error, where the machine has one.
+TEST(CopierPosix, AReadErrorFailsTheCopyWithItsReason) {
+    const std::string source = "/sys/devices/system/cpu/power/autosuspend_delay_ms";
+    char probe[16];
+    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool failsWithEio = fd >= 0 && ::read(fd, probe, sizeof probe) < 0 && errno == EIO;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (!failsWithEio) {
+        GTEST_SKIP() << "no attribute file that fails reads here";
+    }
+    TempDir dir;
+    for (const std::int32_t cacheSize : {0, 1000}) {
+        SCOPED_TRACE(cacheSize);
+        FileCopyClass copier;
+        copier.CacheSize(cacheSize);
+        copier.Copy(source, dir.path("copy.bin"));
+        EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Failed);
+        EXPECT_EQ(copier.LastError().value_or(RtError{}).number, rterr::DeviceIoError);
+        EXPECT_TRUE(folderContents(dir.fsPath()).empty());
     }
 }
 

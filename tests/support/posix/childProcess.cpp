@@ -67,6 +67,13 @@ int ChildProcess::terminate() {
     return wait();
 }
 
+int ChildProcess::kill() {
+    if (m_handle != nullptr && !m_handle->ended) {
+        ::kill(m_handle->pid, SIGKILL);
+    }
+    return wait();
+}
+
 std::string helperProgram(const std::string& name) {
     return modKorvel::AppFolder().value_or("./") + name;
 }

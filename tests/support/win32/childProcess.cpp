@@ -91,6 +91,10 @@ int ChildProcess::terminate() {
     return wait();
 }
 
+int ChildProcess::kill() {
+    return terminate();
+}
+
 std::string helperProgram(const std::string& name) {
     return modKorvel::AppFolder().value_or(".\\") + name + ".exe";
 }
