@@ -8,6 +8,7 @@
 #include "common/convert.h"
 #include "common/modKorvel.h"
 #include "common/version.h"
+#include "copies/unfinishedCopies.h"
 #include "platform/paths.h"
 
 #include <filesystem>
@@ -138,7 +139,12 @@ void frmMain::Form_Load() {
         std::filesystem::create_directory(
             std::filesystem::path(std::u8string(folder->begin(), folder->end())) / u8"Copies", exists);
     }
-    m_copies.copier().setYield([this] { m_host.pumpMessages(); });
+    if (const auto folder = m_host.appFolder()) {
+        // Copies a killed run left unfinished (LogTemp.csv is made beside the log).
+        copies::removeUnfinishedCopies(*folder + "Copies");
+        copies::removeUnfinishedCopies(*folder);
+    }
+    m_copies.copier().setMessageLoop(&m_host, [this] { return copyGivenUp(); });
 }
 
 void frmMain::Form_Resize() {
@@ -154,6 +160,8 @@ void frmMain::Form_Unload() {
     // Nothing is recorded after the window has gone; a running copy finishes
     // and the program ends after it.
     m_controls.Timer1.setEnabled(false);
+    m_lastCopyBytes = m_copies.copier().BytesWritten();
+    m_lastCopyProgress = std::chrono::steady_clock::now();
     continueOnError([&] { m_frmSysTray.reset(); });
     m_copies.close([this] { m_host.quit(); });
 }

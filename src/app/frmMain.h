@@ -18,6 +18,9 @@
 #include "watch/modSentrel.h"
 #include "watch/observeFile.h"
 
+#include "platform/files.h"
+
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -116,7 +119,9 @@ private:
     void notifyChange(modSentrel::FileState state, const ChangeRecord& record);
     // frmMainCopies.cpp
     void carryOut(copies::CopyRequest request, FileCopyClass& copier);
-    void copyWatchedFile(bool bManual, FileCopyClass& copier);
+    void copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier);
+    bool copyGivenUp();
+    void showCopyFailed(const std::string& reason);
     // frmMainTray.cpp
     void wireSysTray();
     void bringBackMainWindow();
@@ -135,5 +140,14 @@ private:
     std::unique_ptr<frmSysTray> m_frmSysTray;
     // Owns Copier, the program's one FileCopyClass, and the requests waiting for it.
     copies::CopyQueue m_copies;
+    // The version the newest copy of this run was made of: an automatic copy
+    // of the same version again is skipped.
+    std::optional<platform::FileStatus> m_newestCopySource;
+    // The last copy of the watched file failed: the bar says so until the next copy.
+    bool m_copyFailed = false;
+    int m_changedDuringCopy = 0;
+    // After the window has gone, a copy is waited for only while it moves.
+    std::int64_t m_lastCopyBytes = 0;
+    std::chrono::steady_clock::time_point m_lastCopyProgress;
     bool m_unloaded = false;
 };

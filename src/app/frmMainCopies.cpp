@@ -1,13 +1,35 @@
 // The main window's copies: the copy request with its timestamped name, the
 // button that asks for a manual copy, and the progress bar's timer. Requests
-// go through the copy queue, which carries them out one at a time.
+// go through the copy queue, which carries them out one at a time; the
+// copier's I/O runs on a thread of its own while the window keeps working.
 
 #include "app/frmMain.h"
 
+#include "common/continueOnError.h"
 #include "common/modKorvel.h"
 #include "copies/DrawProgress.h"
 #include "copies/copyName.h"
 #include "log/logCopy.h"
+#include "tray/notifyIconProtocol.h"
+
+namespace {
+
+// How often in a row a version that changed under its copy is followed by a
+// copy of the next one, before the file is reported as never holding still.
+constexpr int kChangedCopiesInARow = 5;
+
+// The watched file as a copy request sees it, looked at off the GUI thread.
+struct SourceLook {
+    bool exists = false;
+    std::optional<platform::FileStatus> status;
+};
+
+bool sameVersion(const std::optional<platform::FileStatus>& a, const std::optional<platform::FileStatus>& b) {
+    return a && b && a->identity && a->identity == b->identity && a->length == b->length &&
+           a->modifiedTicks == b->modifiedTicks;
+}
+
+} // namespace
 
 void frmMain::MakeCopy(bool bManual) {
     m_copies.submit(bManual ? copies::CopyRequest::Manual : copies::CopyRequest::Automatic);
@@ -24,23 +46,88 @@ void frmMain::carryOut(copies::CopyRequest request, FileCopyClass& copier) {
         }
         return;
     }
-    copyWatchedFile(request == copies::CopyRequest::Manual, copier);
+    copyWatchedFile(request, copier);
 }
 
-void frmMain::copyWatchedFile(bool bManual, FileCopyClass& copier) {
+void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier) {
+    const bool bManual = request == copies::CopyRequest::Manual;
     const std::string path = m_controls.txtFileName.text();
-    if (!modKorvel::FileExists(path)) {
+    // The watched file's file system may not answer: it is looked at off the GUI thread.
+    OffThread<SourceLook> look(m_host, [path] {
+        return SourceLook{modKorvel::FileExists(path), platform::fileStatus(path)};
+    });
+    const auto source = look.wait([this] { return m_unloaded; });
+    if (!source || !source->exists || m_unloaded) {
         return;
+    }
+    if (!bManual && sameVersion(source->status, m_newestCopySource)) {
+        return; // read, not changed: its newest copy holds this version already
     }
     const auto folder = m_host.appFolder();
     const std::string destination = folder ? copies::chooseCopyName(copies::copyNamePartsFor(*folder, path, bManual),
                                                                     m_host.clock(), modKorvel::FileExists)
                                            : std::string();
     copier.Sucessfull(false);
+    m_copyFailed = false;
     m_controls.Timer2.setEnabled(true);
-    if (!destination.empty()) {
-        copier.Copy(path, destination);
+    if (destination.empty()) {
+        return;
     }
+    copier.Copy(path, destination);
+    switch (copier.LastOutcome()) {
+    case CopyOutcome::Copied:
+        m_newestCopySource = source->status;
+        m_changedDuringCopy = 0;
+        break;
+    case CopyOutcome::SourceChanged:
+        // Rewritten under the copy: nothing was kept, and the version that
+        // follows is copied once this request has ended.
+        if (++m_changedDuringCopy < kChangedCopiesInARow) {
+            m_copies.submit(request);
+        } else {
+            m_changedDuringCopy = 0;
+            showCopyFailed("the file changed every time it was being copied");
+        }
+        break;
+    case CopyOutcome::Failed:
+        showCopyFailed(copier.LastError() ? copier.LastError()->text() : "the copy could not be written");
+        break;
+    case CopyOutcome::SourceMissing:
+        showCopyFailed(makeRtError(rterr::FileNotFound).text());
+        break;
+    case CopyOutcome::Abandoned:
+        break; // the window has gone
+    }
+}
+
+// Once the window has gone, a copy under way is still waited for, but only
+// while it moves: a file system that stopped answering must not keep the
+// program from ending.
+bool frmMain::copyGivenUp() {
+    if (!m_unloaded) {
+        return false;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const std::int64_t written = m_copies.copier().BytesWritten();
+    if (written != m_lastCopyBytes) {
+        m_lastCopyBytes = written;
+        m_lastCopyProgress = now;
+        return false;
+    }
+    return now - m_lastCopyProgress > std::chrono::seconds(2);
+}
+
+// The failure in the bar, where it stays until the next copy, and in a
+// notification that asks nothing of the user.
+void frmMain::showCopyFailed(const std::string& reason) {
+    m_copyFailed = true;
+    m_controls.Timer2.setEnabled(true);
+    if (!m_frmSysTray) {
+        return;
+    }
+    const std::string message =
+        "File: " + modKorvel::GetFileName(m_controls.txtFileName.text(), false) + "\r\nNo copy was made: " + reason;
+    continueOnError([&] { m_frmSysTray->ShowBalloonTip(message, "Copy Failed", tray::balloonIcon::Error, 100); });
 }
 
 void frmMain::Timer2_Timer() {
@@ -48,6 +135,11 @@ void frmMain::Timer2_Timer() {
     FileCopyClass& copier = m_copies.copier();
     if (copier.Sucessfull()) {
         c.picProgress.clear();
+        c.Timer2.setEnabled(false);
+        return;
+    }
+    if (m_copyFailed) {
+        drawFailedProgress(c.picProgress); // kept by the box; nothing more to poll
         c.Timer2.setEnabled(false);
         return;
     }

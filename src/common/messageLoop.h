@@ -40,7 +40,9 @@ class MessageLoop {
 public:
     virtual ~MessageLoop() = default;
     // Runs the pending messages, timer ticks and input among them, waiting
-    // until at least one has arrived or the loop was woken.
+    // until at least one has arrived or the loop was woken; returns after a
+    // fifth of a second at the latest even when nothing came, so that a
+    // waiter can look again whether to give up.
     virtual void waitForMessages() noexcept = 0;
     // What wakes this loop from another thread.
     virtual std::shared_ptr<Waker> waker() noexcept = 0;

@@ -13,3 +13,10 @@ void DrawProgress(view::PictureBox& picBox, std::int32_t lValue, std::int32_t lM
     picBox.fillRectangle(0, 0, width, height, view::Colour::systemButtonFace());
     picBox.fillRectangle(0, 0, right - 10, height, view::Colour::rgb(0, 0, 127));
 }
+
+void drawFailedProgress(view::PictureBox& picBox) {
+    const std::int32_t width = picBox.width();
+    const std::int32_t height = picBox.height();
+    picBox.fillRectangle(0, 0, width, height, view::Colour::systemButtonFace());
+    picBox.fillRectangle(0, 0, width - 10, height, view::Colour::rgb(160, 0, 0));
+}

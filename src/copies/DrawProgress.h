@@ -8,3 +8,7 @@
 #include <cstdint>
 
 void DrawProgress(view::PictureBox& picBox, std::int32_t lValue, std::int32_t lMax);
+
+// Paints the bar of a copy that failed: dark red across the whole box, so the
+// failure stays in sight until the next copy starts.
+void drawFailedProgress(view::PictureBox& picBox);

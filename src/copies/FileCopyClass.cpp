@@ -397,15 +397,7 @@ void FileCopyClass::Copy(const std::string& SourceFile, const std::string& Desti
             flushSize < std::numeric_limits<std::int32_t>::min()) {
             result = failed(makeRtError(rterr::InvalidProcedureCall));
         } else if (m_loop == nullptr) {
-            // The yield pumps the caller's messages, so it only runs where the caller is.
-            auto hook = m_yield ? std::function<void()>([pass = m_passHook, yield = m_yield] {
-                if (pass) {
-                    pass();
-                }
-                yield();
-            })
-                                : m_passHook;
-            CopyRun run(SourceFile, Destination, chunkSize, flushSize, std::move(hook), m_percentReady, m_bytesWritten);
+            CopyRun run(SourceFile, Destination, chunkSize, flushSize, m_passHook, m_percentReady, m_bytesWritten);
             result = run.execute();
         } else {
             auto run = std::make_shared<CopyRun>(SourceFile, Destination, chunkSize, flushSize, m_passHook,
@@ -421,7 +413,7 @@ void FileCopyClass::Copy(const std::string& SourceFile, const std::string& Desti
     } catch (const std::bad_alloc&) {
         result = failed(makeRtError(rterr::OutOfMemory));
     } catch (...) {
-        // No thread could be started, or a yield that threw: the copy has
+        // No thread could be started, or a pass hook that threw: the copy has
         // ended like any failed one (its unfinished file is gone).
         result = {CopyOutcome::Failed, std::nullopt};
     }

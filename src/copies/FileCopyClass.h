@@ -92,11 +92,6 @@ public:
     // (while a message loop is set, not the caller's). Does nothing until set.
     void setPassHook(std::function<void()> hook) { m_passHook = std::move(hook); }
 
-    // The window's pass over its pending messages, for a window that has not
-    // handed the copier its message loop: it runs after every pass, after the
-    // pass hook, but only while the copy runs on the calling thread.
-    void setYield(std::function<void()> yield) { m_yield = std::move(yield); }
-
 private:
     std::int32_t m_cacheSize = 0;
     std::atomic<std::int16_t> m_percentReady{0};
@@ -108,5 +103,4 @@ private:
     MessageLoop* m_loop = nullptr;
     std::function<bool()> m_giveUp;
     std::function<void()> m_passHook;
-    std::function<void()> m_yield;
 };

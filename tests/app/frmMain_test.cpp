@@ -161,6 +161,17 @@ TEST_F(MainWindowTest, FirstStartWritesTheEightDefaultsInReadOrder) {
     EXPECT_EQ(form->sysTray()->DefaultMenuIndex(), 0);
 }
 
+TEST_F(MainWindowTest, StartUpRemovesCopiesAKilledRunLeftUnfinished) {
+    const std::string unfinished = ".sentrel-partial-0123456789abcdef";
+    std::filesystem::create_directory(app.fsPath() / "Copies");
+    app.write("Copies/" + unfinished, "half");
+    app.write("Copies/kept - 2010-03-05 02-07-09 PM (0001).csv", "whole");
+    app.write(unfinished, "half a LogTemp.csv");
+    load();
+    EXPECT_EQ(copies(), std::vector<std::filesystem::path>{"kept - 2010-03-05 02-07-09 PM (0001).csv"});
+    EXPECT_FALSE(std::filesystem::exists(app.fsPath() / unfinished));
+}
+
 TEST_F(MainWindowTest, StoredSettingsRunTheirHandlersWhileLoading) {
     load("[Main]\r\nINTERVAL=250\r\nMONITOR=1\r\nBEEP=1\r\nFILENAME=" + files.path("a.csv") + "\r\n");
     EXPECT_TRUE(view.Timer1.enabled());
@@ -431,10 +442,10 @@ TEST_F(WatchTickTest, NotificationsFollowTheTickedBoxes) {
 
 TEST_F(WatchTickTest, CopiesAreNamedAndMarkedManual) {
     host.fakeClock.time = {2010, 3, 5, 14, 7, 9};
-    view.cmdMakeCopy.click();
-    view.cmdMakeCopy.click();
     view.chkMakeCopy.setValue(1);
     view.Timer1.tick();
+    view.cmdMakeCopy.click();
+    view.cmdMakeCopy.click();
     const auto made = copies();
     ASSERT_EQ(made.size(), 3u);
     EXPECT_EQ(made[0], "current - 2010-03-05 02-07-09 PM (0001).csv");
@@ -445,6 +456,48 @@ TEST_F(WatchTickTest, CopiesAreNamedAndMarkedManual) {
     view.Timer2.tick();
     EXPECT_FALSE(view.Timer2.enabled()) << "the first tick after a completed copy clears the bar";
     EXPECT_EQ(view.picProgress.clears, 1);
+}
+
+TEST_F(WatchTickTest, AReaderOpeningTheFileGivesRowsButNoCopyOfTheSameVersion) {
+    view.chkMakeCopy.setValue(1);
+    view.Timer1.tick();
+    {
+        testsupport::FileHolder reader(watched, "r");
+        ASSERT_TRUE(reader.holding());
+        view.Timer1.tick();
+        EXPECT_EQ(reader.release(), 0);
+    }
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 3u) << "Free, Open, Free";
+    EXPECT_EQ(copies().size(), 1u) << "the content never changed";
+    view.cmdMakeCopy.click();
+    EXPECT_EQ(copies().size(), 2u) << "a manual copy always copies";
+    files.write("current.csv", "new");
+    view.Timer1.tick();
+    EXPECT_EQ(copies().size(), 3u);
+}
+
+TEST_F(WatchTickTest, AFailedCopyIsShownInTheBarAndANotificationUntilTheNextCopy) {
+    std::filesystem::remove_all(app.fsPath() / "Copies");
+    app.write("Copies", "a file where the folder should be");
+    view.cmdMakeCopy.click();
+    view.Timer2.tick();
+    ASSERT_FALSE(view.picProgress.rectangles.empty());
+    EXPECT_EQ(view.picProgress.rectangles.back().colour.red, 160) << "the bar shows the failure";
+    EXPECT_FALSE(view.Timer2.enabled()) << "nothing more to poll";
+    const auto& balloon = host.tray.calls.back();
+    EXPECT_EQ(tray::wideFieldText(balloon.w.szInfoTitle), "Copy Failed");
+    EXPECT_NE(tray::wideFieldText(balloon.w.szInfo).find("No copy was made: 76 - Path not found"), std::string::npos)
+        << tray::wideFieldText(balloon.w.szInfo);
+    EXPECT_TRUE(host.messages.empty()) << "no box to click away";
+
+    std::filesystem::remove(app.fsPath() / "Copies");
+    std::filesystem::create_directory(app.fsPath() / "Copies");
+    view.cmdMakeCopy.click();
+    view.Timer2.tick();
+    EXPECT_FALSE(view.Timer2.enabled());
+    EXPECT_EQ(view.picProgress.clears, 1) << "the next copy clears it";
+    EXPECT_EQ(copies().size(), 1u);
 }
 
 TEST_F(WatchTickTest, RequestsDuringARunningCopyWaitForIt) {
@@ -469,9 +522,10 @@ TEST_F(WatchTickTest, RequestsDuringARunningCopyWaitForIt) {
 }
 
 TEST_F(WatchTickTest, ClosingDuringACopyEndsTheProgramWhenItHasFinished) {
-    files.write("current.csv", std::string(200000, 'b'));
+    files.write("current.csv", std::string(64 << 20, 'b'));
     host.onPump = [&] {
-        if (!form->unloaded()) {
+        // Once the copy is being written: its unfinished file is in Copies.
+        if (!form->unloaded() && !std::filesystem::is_empty(app.fsPath() / "Copies")) {
             form->Form_Unload();
             EXPECT_EQ(host.quits, 0) << "not while the copy still runs";
             view.cmdMakeCopy.click(); // abandoned: the window has gone
@@ -481,7 +535,7 @@ TEST_F(WatchTickTest, ClosingDuringACopyEndsTheProgramWhenItHasFinished) {
     EXPECT_EQ(host.quits, 1);
     EXPECT_EQ(form->sysTray(), nullptr);
     ASSERT_EQ(copies().size(), 1u);
-    EXPECT_EQ(std::filesystem::file_size(app.fsPath() / "Copies" / copies()[0]), 200000u);
+    EXPECT_EQ(std::filesystem::file_size(app.fsPath() / "Copies" / copies()[0]), 64u << 20);
 }
 
 // --- log commands -----------------------------------------------------------------

@@ -2,6 +2,7 @@
 // folder with a Settings.ini that switches monitoring on, a real file changed
 // under it, and what it leaves in Log.csv and Copies.
 
+#include "copies/unfinishedCopies.h"
 #include "support/childProcess.h"
 #include "support/tempDir.h"
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -104,7 +106,14 @@ TEST(EndToEnd, TheSessionEndingDuringACopyLetsTheCopyFinish) {
         },
         30));
     ASSERT_EQ(child->terminate(), 0) << "the program ends normally once its copy is done";
-    EXPECT_EQ(std::filesystem::file_size(copy), size);
+    // The copy begins under an unfinished name and takes its own once whole.
+    std::vector<std::filesystem::path> left;
+    for (const auto& entry : std::filesystem::directory_iterator(app.fsPath() / "Copies")) {
+        left.push_back(entry.path());
+    }
+    ASSERT_EQ(left.size(), 1U);
+    EXPECT_FALSE(copies::isUnfinishedCopyName(left[0].filename().string()));
+    EXPECT_EQ(std::filesystem::file_size(left[0]), size);
 }
 
 } // namespace

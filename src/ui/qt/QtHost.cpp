@@ -31,6 +31,7 @@ QtHost::QtHost(MainWindow& window)
       m_tray([this](std::uint64_t handle) { return iconFor(handle); }) {
     // The GUI thread's dispatcher; its wakeUp() may be called from any thread.
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    m_heartbeat.setSingleShot(true);
     m_waker = std::make_shared<Waker>([dispatcher] {
         if (dispatcher != nullptr) {
             dispatcher->wakeUp();
@@ -135,6 +136,7 @@ void QtHost::pumpMessages() noexcept {
 }
 
 void QtHost::waitForMessages() noexcept {
+    m_heartbeat.start(200);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 

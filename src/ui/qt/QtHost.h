@@ -7,6 +7,7 @@
 #include "ui/qt/QtTray.h"
 
 #include <QIcon>
+#include <QTimer>
 
 #include <vector>
 
@@ -48,6 +49,8 @@ private:
     QIcon m_windowIcon;
     QtTray m_tray;
     std::shared_ptr<Waker> m_waker;
+    // Ends a wait for messages when nothing else does.
+    QTimer m_heartbeat;
 };
 
 } // namespace ui
