@@ -1,12 +1,14 @@
 // Sentrel on Linux: the main window on Qt Widgets, driving the core.
 
 #include "app/frmMain.h"
+#include "app/modKorvelIni.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +26,9 @@ bool hasDisplay() {
     }
     return false;
 }
+
+// How long the program waits at its end for settings still being written.
+constexpr std::chrono::seconds kSettingsFlushLimit{10};
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -79,7 +84,11 @@ int main(int argc, char** argv) {
         closeOnEndSignals(window);
         form.Form_Load();
         window.show();
-        return QApplication::exec();
+        const int status = QApplication::exec();
+        // The settings store writes in the background: what it was asked to
+        // write last reaches the file before the program ends.
+        flushIniWrites(kSettingsFlushLimit);
+        return status;
     } catch (...) {
         std::fprintf(stderr, "Sentrel: an unexpected error ended the program.\n");
         return 2;
