@@ -28,7 +28,8 @@ constexpr std::uint32_t kCurrentShellVersion = 0x0000'0206;
 
 QtHost::QtHost(MainWindow& window)
     : m_window(window), m_windowIcon(pictures::windowIcon()),
-      m_tray([this](std::uint64_t handle) { return iconFor(handle); }) {
+      m_tray([this](std::uint64_t handle) { return iconFor(handle); }),
+      m_tones(platform::playTone, [] { QApplication::beep(); }) {
     // The GUI thread's dispatcher; its wakeUp() may be called from any thread.
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     m_waker = std::make_shared<Waker>([dispatcher] {
@@ -92,9 +93,8 @@ std::optional<std::string> QtHost::chooseFile(const std::string& title, const st
 }
 
 void QtHost::beep(std::int32_t frequency, std::int32_t milliseconds) noexcept {
-    if (!platform::playTone(frequency, milliseconds)) {
-        QApplication::beep(); // no sound device: the desktop's bell
-    }
+    // Without a sound device, the desktop's bell rings instead.
+    m_tones.start(frequency, milliseconds);
 }
 
 void QtHost::openDocument(const std::string& file, const std::string& folder) noexcept {

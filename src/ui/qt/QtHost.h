@@ -1,10 +1,12 @@
 #pragma once
 // What the main window needs beyond its controls, on a Linux desktop: the
 // tray on QSystemTrayIcon, the file dialog, the tone, the desktop's default
-// programs and file manager, message boxes and the event loop.
+// programs and file manager, message boxes and the event loop. The tone
+// plays on a thread of its own: the GUI thread never waits for the player.
 
 #include "app/frmMain.h"
 #include "ui/qt/QtTray.h"
+#include "ui/qt/TonePlayer.h"
 
 #include <QIcon>
 
@@ -48,6 +50,7 @@ private:
     QIcon m_windowIcon;
     QtTray m_tray;
     std::shared_ptr<Waker> m_waker;
+    TonePlayer m_tones;
 };
 
 } // namespace ui
