@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
@@ -23,6 +24,9 @@ constexpr std::uint64_t kWindowIconHandle = 100;
 // GetVersion's answer for a current Windows NT: the tray component then uses
 // the wide record with balloons, as on any shell of today.
 constexpr std::uint32_t kCurrentShellVersion = 0x0000'0206;
+
+// How long the file manager may take to answer before its folder is opened instead.
+constexpr int kFileManagerTimeoutMs = 5000;
 
 } // namespace
 
@@ -109,12 +113,21 @@ void QtHost::showFileInFolder(const std::string& path) noexcept {
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(QString::fromStdString(path)).toString()} << QString();
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
-    if (reply.type() == QDBusMessage::ReplyMessage) {
-        return;
+    try {
+        const auto folder = modKorvel::GetFolder(path);
+        auto* watcher = new QDBusPendingCallWatcher(
+            QDBusConnection::sessionBus().asyncCall(call, kFileManagerTimeoutMs), &m_context);
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &m_context,
+                         [this, watcher, folder = folder.empty() ? std::string(".") : folder] {
+                             watcher->deleteLater();
+                             // An error reply, no file manager on the bus, or no answer in time.
+                             if (watcher->isError()) {
+                                 openFolder(folder);
+                             }
+                         });
+    } catch (...) {
+        // Out of memory: nothing is shown.
     }
-    const auto folder = modKorvel::GetFolder(path);
-    openFolder(folder.empty() ? std::string(".") : folder);
 }
 
 void QtHost::openFolder(const std::string& folder) noexcept {

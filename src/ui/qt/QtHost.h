@@ -1,14 +1,16 @@
 #pragma once
 // What the main window needs beyond its controls, on a Linux desktop: the
 // tray on QSystemTrayIcon, the file dialog, the tone, the desktop's default
-// programs and file manager, message boxes and the event loop. The tone
-// plays on a thread of its own: the GUI thread never waits for the player.
+// programs and file manager, message boxes and the event loop. Nothing here
+// makes the GUI thread wait for the desktop: the tone plays on a thread of
+// its own and the file manager answers to the event loop.
 
 #include "app/frmMain.h"
 #include "ui/qt/QtTray.h"
 #include "ui/qt/TonePlayer.h"
 
 #include <QIcon>
+#include <QObject>
 
 #include <vector>
 
@@ -51,6 +53,9 @@ private:
     QtTray m_tray;
     std::shared_ptr<Waker> m_waker;
     TonePlayer m_tones;
+    // What the file manager's replies are bound to: they are dropped with
+    // the host rather than handled by a host that has gone.
+    QObject m_context;
 };
 
 } // namespace ui

@@ -1,9 +1,18 @@
 // The Qt host's desktop calls that must not hold up the GUI thread: tones on
-// a thread of their own.
+// a thread of their own, the file manager answering to the event loop (a
+// file manager of the test's own on a real session bus).
 
+#include "ui/qt/MainWindow.h"
+#include "ui/qt/QtHost.h"
 #include "ui/qt/TonePlayer.h"
 
+#include "common/modKorvel.h"
+
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QTest>
 #include <QThread>
 
@@ -15,6 +24,24 @@
 #include <vector>
 
 namespace {
+
+// Stands in for the desktop's file manager: records what it is asked to
+// show and answers only when told to.
+class FakeFileManager : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QStringList shown;
+    QDBusMessage unanswered;
+
+public slots:
+    void ShowItems(const QStringList& uris, const QString& /*startupId*/) {
+        shown += uris;
+        setDelayedReply(true);
+        unanswered = message();
+    }
+};
 
 // Tones that last until the test ends them, each then saying whether it played.
 class Tones {
@@ -42,6 +69,12 @@ private:
     std::condition_variable m_changed;
     std::deque<bool> m_endings;
     std::vector<std::thread::id> m_threads;
+};
+
+struct RecordingHost : ui::QtHost {
+    using QtHost::QtHost;
+    void openFolder(const std::string& folder) noexcept override { folders.push_back(folder); }
+    std::vector<std::string> folders;
 };
 
 } // namespace
@@ -76,6 +109,50 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(inUse.expired(), 60000); // the tone's thread has ended
         QCoreApplication::processEvents();
         QCOMPARE(noSound, 1);
+    }
+
+    void theFileManagerAnswersToTheEventLoop() {
+        // On a connection of its own, so that its calls go through the bus
+        // and are answered from this thread's event loop.
+        auto bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("file-manager"));
+        if (!bus.isConnected()) {
+            QSKIP("no session bus (the test runs under dbus-run-session where it is installed)");
+        }
+        FakeFileManager manager;
+        QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager,
+                                   QDBusConnection::ExportAllSlots));
+        if (!bus.registerService(QStringLiteral("org.freedesktop.FileManager1"))) {
+            QSKIP("another file manager owns the name on this bus");
+        }
+        ui::MainWindow window;
+        RecordingHost host(window);
+        const std::string first = "/srv/exports/current.csv";
+        const std::string second = "/srv/exports/older.csv";
+
+        // The call reaches the file manager while no answer has come: the
+        // GUI thread is not waiting for one.
+        host.showFileInFolder(first);
+        QTRY_COMPARE_WITH_TIMEOUT(manager.shown.size(), 1, 60000);
+        QCOMPARE(manager.shown.front(), QStringLiteral("file:///srv/exports/current.csv"));
+        QVERIFY(host.folders.empty());
+        // It refuses: the folder is opened instead.
+        bus.send(manager.unanswered.createErrorReply(QDBusError::Failed, QStringLiteral("no window")));
+        QTRY_COMPARE_WITH_TIMEOUT(host.folders.size(), std::size_t{1}, 60000);
+        QCOMPARE(host.folders.front(), modKorvel::GetFolder(first));
+
+        // It shows the file: nothing else is opened. A refusal after it
+        // comes back later, and alone opens its folder.
+        host.showFileInFolder(first);
+        QTRY_COMPARE_WITH_TIMEOUT(manager.shown.size(), 2, 60000);
+        bus.send(manager.unanswered.createReply());
+        host.showFileInFolder(second);
+        QTRY_COMPARE_WITH_TIMEOUT(manager.shown.size(), 3, 60000);
+        bus.send(manager.unanswered.createErrorReply(QDBusError::Failed, QStringLiteral("no window")));
+        QTRY_COMPARE_WITH_TIMEOUT(host.folders.size(), std::size_t{2}, 60000);
+        QCOMPARE(host.folders.back(), modKorvel::GetFolder(second));
+
+        bus.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("file-manager"));
     }
 };
 
