@@ -1,5 +1,6 @@
 #include "ui/qt/QtHost.h"
 
+#include "common/continueOnError.h"
 #include "common/modKorvel.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -11,8 +12,10 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QTimer>
 #include <QUrl>
 
 namespace ui {
@@ -27,6 +30,20 @@ constexpr std::uint32_t kCurrentShellVersion = 0x0000'0206;
 
 // How long the file manager may take to answer before its folder is opened instead.
 constexpr int kFileManagerTimeoutMs = 5000;
+
+// Closes the widgets `top` names, one after the other, until none is left or
+// one will not close (a dialog that refuses must not keep this looping).
+template <typename Top, typename Close>
+void closeEach(Top top, Close close) {
+    for (QWidget* widget = top(); widget != nullptr;) {
+        close(widget);
+        QWidget* next = top();
+        if (next == widget) {
+            return;
+        }
+        widget = next;
+    }
+}
 
 } // namespace
 
@@ -153,6 +170,27 @@ void QtHost::waitForMessages() noexcept {
 
 void QtHost::quit() noexcept {
     QCoreApplication::quit();
+}
+
+void QtHost::endNestedLoops() noexcept {
+    // Menus first: one may have been opened over a dialog.
+    closeEach([] { return QApplication::activePopupWidget(); }, [](QWidget* popup) { popup->close(); });
+    closeEach([] { return QApplication::activeModalWidget(); },
+              [](QWidget* modal) {
+                  if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                      dialog->reject(); // a message box without a cancel button refuses a close
+                  } else {
+                      modal->close();
+                  }
+              });
+}
+
+void QtHost::post(std::function<void()> work) noexcept {
+    try {
+        QTimer::singleShot(0, &m_context, [work = std::move(work)] { continueOnError(work); });
+    } catch (...) {
+        // Out of memory: the work is dropped.
+    }
 }
 
 } // namespace ui

@@ -39,6 +39,10 @@ public:
     void waitForMessages() noexcept override;
     std::shared_ptr<Waker> waker() noexcept override { return m_waker; }
     void quit() noexcept override;
+    // Closes the open popup menus, then the modal dialogs and message boxes,
+    // innermost first: each one's exec() returns as if it had been cancelled.
+    void endNestedLoops() noexcept override;
+    void post(std::function<void()> work) noexcept override;
 
     // The picture behind an icon handle given out above.
     QIcon iconFor(std::uint64_t handle) const;
@@ -53,8 +57,8 @@ private:
     QtTray m_tray;
     std::shared_ptr<Waker> m_waker;
     TonePlayer m_tones;
-    // What the file manager's replies are bound to: they are dropped with
-    // the host rather than handled by a host that has gone.
+    // What the file manager's replies and posted work are bound to: they are
+    // dropped with the host rather than run on a host that has gone.
     QObject m_context;
 };
 

@@ -1,6 +1,7 @@
 // The Qt host's desktop calls that must not hold up the GUI thread: tones on
 // a thread of their own, the file manager answering to the event loop (a
-// file manager of the test's own on a real session bus).
+// file manager of the test's own on a real session bus), and work posted
+// to the loop.
 
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
@@ -153,6 +154,19 @@ private slots:
 
         bus.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));
         QDBusConnection::disconnectFromBus(QStringLiteral("file-manager"));
+    }
+
+    void postedWorkRunsFromTheLoopWhileTheHostLives() {
+        ui::MainWindow window;
+        auto host = std::make_unique<ui::QtHost>(window);
+        int runs = 0;
+        host->post([&] { ++runs; });
+        QCOMPARE(runs, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(runs, 1, 60000);
+        host->post([&] { ++runs; });
+        host.reset();
+        QCoreApplication::processEvents();
+        QCOMPARE(runs, 1);
     }
 };
 
