@@ -33,10 +33,29 @@ std::optional<std::string> frmMainHost::appFolder() noexcept {
     }
 }
 
+void frmMainHost::endNestedLoops() noexcept {}
+
+void frmMainHost::post(std::function<void()> work) noexcept {
+    continueOnError(work);
+}
+
+frmMain::NestedLoop::NestedLoop(frmMain& form) noexcept : m_form(form) {
+    ++m_form.m_nestedLoops;
+}
+
+frmMain::NestedLoop::~NestedLoop() {
+    if (--m_form.m_nestedLoops == 0 && m_form.m_unloadPending) {
+        m_form.unloadWhenLoopsHaveReturned();
+    }
+}
+
 frmMain::frmMain(const frmMainControls& controls, frmMainHost& host)
     : m_controls(controls), m_host(host),
       m_copies([this](copies::CopyRequest request, FileCopyClass& copier) { carryOut(request, copier); }) {
-    m_previousMessageSink = setUserMessageSink([this](const UserMessage& message) { m_host.showMessage(message); });
+    m_previousMessageSink = setUserMessageSink([this](const UserMessage& message) {
+        const NestedLoop box(*this);
+        m_host.showMessage(message);
+    });
     wireControls();
 }
 
@@ -59,7 +78,10 @@ void frmMain::wireControls() {
     c.chkBalloonTip.onClick = handler(&frmMain::chkBalloonTip_Click);
     c.chkFollowLog.onClick = handler(&frmMain::chkFollowLog_Click);
     c.txtInterval.onChange = handler(&frmMain::txtInterval_Change);
-    c.cmdFileOpen.onClick = handler(&frmMain::cmdFileOpen_Click);
+    c.cmdFileOpen.onClick = [this] {
+        const NestedLoop dialog(*this); // the file dialog
+        continueOnError([&] { cmdFileOpen_Click(); });
+    };
     c.cmdMonitorOpen.onClick = handler(&frmMain::cmdMonitorOpen_Click);
     c.cmdOpenFolder.onClick = handler(&frmMain::cmdOpenFolder_Click);
     c.cmdFolderCopiesOpen.onClick = handler(&frmMain::cmdFolderCopiesOpen_Click);
@@ -156,12 +178,35 @@ void frmMain::Form_Resize() {
 }
 
 void frmMain::Form_Unload() {
-    m_unloaded = true;
     // Nothing is recorded after the window has gone; a running copy finishes
     // and the program ends after it.
     m_controls.Timer1.setEnabled(false);
+    if (m_nestedLoops > 0) {
+        // A menu, dialog or box is still on the stack, and what it returns
+        // to may use the tray: it is asked to end, and the unload follows.
+        m_unloadPending = true;
+        m_host.endNestedLoops();
+        return;
+    }
+    m_unloadPending = false;
+    m_unloaded = true;
     m_lastCopyBytes = m_copies.copier().BytesWritten();
     m_lastCopyProgress = std::chrono::steady_clock::now();
     continueOnError([&] { m_frmSysTray.reset(); });
     m_copies.close([this] { m_host.quit(); });
+}
+
+// From the message loop rather than here: the outermost loop has returned,
+// but whatever opened it is still on the stack.
+void frmMain::unloadWhenLoopsHaveReturned() noexcept {
+    try {
+        m_host.post([self = std::weak_ptr<frmMain*>(m_self)] {
+            const auto form = self.lock();
+            if (form && (*form)->m_unloadPending) {
+                (*form)->Form_Unload();
+            }
+        });
+    } catch (...) {
+        Form_Unload(); // out of memory: better here than never
+    }
 }

@@ -96,14 +96,32 @@ public:
     void m_frmSysTray_SysTrayDoubleClick(std::int32_t eButton);
     void m_frmSysTray_MenuClick(std::int32_t lIndex, const std::string& sKey);
 
+    // Held while a nested message loop runs for the window: the tray menu,
+    // the file dialog, a message box, a wait that turns the loop. An unload
+    // asked for meanwhile ends the front end's loops and is carried out from
+    // the message loop once the outermost has returned, because whatever
+    // opened a loop may use the tray when the loop returns to it.
+    class NestedLoop {
+    public:
+        explicit NestedLoop(frmMain& form) noexcept;
+        ~NestedLoop();
+        NestedLoop(const NestedLoop&) = delete;
+        NestedLoop& operator=(const NestedLoop&) = delete;
+
+    private:
+        frmMain& m_form;
+    };
+
     // For the front end and tests.
     frmSysTray* sysTray() const { return m_frmSysTray.get(); }
     bool copyRunning() const { return m_copies.busy(); }
     bool unloaded() const { return m_unloaded; }
+    bool unloadPending() const { return m_unloadPending; }
 
 private:
     // frmMain.cpp
     void wireControls();
+    void unloadWhenLoopsHaveReturned() noexcept;
     std::string readSetting(const char* key, const std::string& defaultValue);
     void writeSetting(const char* key, const std::string& value);
     void loadCheckBox(view::CheckBox& box, const char* key, const char* defaultValue);
@@ -150,4 +168,8 @@ private:
     std::int64_t m_lastCopyBytes = 0;
     std::chrono::steady_clock::time_point m_lastCopyProgress;
     bool m_unloaded = false;
+    int m_nestedLoops = 0;
+    bool m_unloadPending = false;
+    // What posted work holds instead of the window, which may be gone by the time it runs.
+    std::shared_ptr<frmMain*> m_self = std::make_shared<frmMain*>(this);
 };

@@ -14,6 +14,7 @@
 #include "tray/frmSysTray.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,6 +51,13 @@ public:
     virtual void pumpMessages() noexcept = 0;
     // The program may end now (the window has unloaded and no copy is running).
     virtual void quit() noexcept = 0;
+    // Asks every nested message loop of the front end's own (a popup menu, a
+    // modal dialog, a message box) to end, and returns without waiting for
+    // them. A front end without any has nothing to do.
+    virtual void endNestedLoops() noexcept;
+    // Runs `work` from the message loop, after the message being handled now
+    // has returned. Without a queue of its own, a front end runs it at once.
+    virtual void post(std::function<void()> work) noexcept;
 
     // The clock and date formats the window reads; the platform's own unless replaced.
     virtual const Clock& clock() const noexcept;

@@ -40,6 +40,7 @@ void frmMain::m_frmSysTray_SysTrayMouseUp(std::int32_t eButton) {
 
 void frmMain::m_frmSysTray_SysTrayMouseDown(std::int32_t eButton) {
     if (eButton == trayButton::Right && m_frmSysTray) {
+        const NestedLoop menu(*this);
         m_frmSysTray->ShowMenu();
     }
 }

@@ -3,14 +3,122 @@
 #include "common/modKorvel.h"
 #include "platform/profile.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
 #include <optional>
-
-namespace modKorvel {
+#include <thread>
 
 namespace {
 
 // The profile functions fill a buffer of this many characters, the last one a terminating null.
 constexpr std::size_t kValueBufferSize = 750;
+
+// How long a read waits for the writes before it to reach the file. A disk
+// that does not answer in that time gets no second wait: the reads after it
+// take the file as it is.
+constexpr std::chrono::seconds kReadWaitLimit{5};
+
+struct PendingWrite {
+    std::string section;
+    std::string key; // in upper case, as it is stored
+    std::string value;
+    std::string file;
+};
+
+// The one thread that writes the settings files, and the writes waiting for
+// it. A write waits in the queue, at its front while it is carried out.
+class SettingsWriter {
+public:
+    void add(PendingWrite write) {
+        std::unique_lock lock(m_mutex);
+        // Typing in a box asks for one write per keystroke: a write not yet
+        // begun takes the newer value instead of writing the file twice.
+        if (!m_queue.empty() && (m_queue.size() > 1 || !m_writing)) {
+            PendingWrite& last = m_queue.back();
+            if (last.file == write.file && last.section == write.section && last.key == write.key) {
+                last.value = std::move(write.value);
+                return;
+            }
+        }
+        if (!m_started) {
+            try {
+                std::thread([this] { run(); }).detach();
+                m_started = true;
+            } catch (...) {
+                // No thread to be had: written here and now instead.
+                lock.unlock();
+                platform::writeProfileString(write.section, write.key, write.value, write.file);
+                return;
+            }
+        }
+        m_queue.push_back(std::move(write));
+        m_added.notify_one();
+    }
+
+    // Waits until no write of `file` is left, or `limit` has passed.
+    void waitFor(const std::string& file, std::chrono::milliseconds limit) {
+        std::unique_lock lock(m_mutex);
+        const auto noneLeft = [&] {
+            return std::none_of(m_queue.begin(), m_queue.end(), [&](const PendingWrite& w) { return w.file == file; });
+        };
+        if (m_stalled) {
+            return;
+        }
+        if (!m_written.wait_for(lock, limit, noneLeft)) {
+            m_stalled = true;
+        }
+    }
+
+    // Waits until no write is left, or `limit` has passed; the number left.
+    std::size_t waitForAll(std::chrono::milliseconds limit) {
+        std::unique_lock lock(m_mutex);
+        m_written.wait_for(lock, limit, [&] { return m_queue.empty(); });
+        return m_queue.size();
+    }
+
+private:
+    [[noreturn]] void run() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_added.wait(lock, [&] { return !m_queue.empty(); });
+            m_writing = true;
+            // Only the back of the queue changes meanwhile, and only when it
+            // is not this write: the reference stays good.
+            const PendingWrite& write = m_queue.front();
+            lock.unlock();
+            platform::writeProfileString(write.section, write.key, write.value, write.file);
+            lock.lock();
+            m_queue.pop_front();
+            m_writing = false;
+            m_stalled = false;
+            m_written.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_added;
+    std::condition_variable m_written;
+    std::deque<PendingWrite> m_queue;
+    bool m_started = false;
+    bool m_writing = false;
+    bool m_stalled = false;
+};
+
+SettingsWriter& settingsWriter() {
+    // Never destroyed: the program's statics go away at exit while its thread
+    // may still wait for work, or for a disk.
+    static SettingsWriter* const writer = new SettingsWriter;
+    return *writer;
+}
+
+} // namespace
+
+namespace modKorvel {
+
+namespace {
 
 // Keys are plain ASCII names; other characters are left as they are.
 std::string asciiCase(std::string text, bool upper) {
@@ -40,7 +148,7 @@ void writeValue(const std::string& Section, const std::string& Key, const std::s
     if (value.find_first_of("\r\n") != std::string::npos) {
         return;
     }
-    platform::writeProfileString(Section, asciiCase(Key, true), value, file);
+    settingsWriter().add({Section, asciiCase(Key, true), value, file});
 }
 
 } // namespace
@@ -52,6 +160,7 @@ std::string ReadIniSetting(const std::string& Section, const std::string& Key, c
         if (!file) {
             return DefaultValue;
         }
+        settingsWriter().waitFor(*file, kReadWaitLimit);
         auto value = platform::getProfileString(Section, asciiCase(Key, false), "", kValueBufferSize, *file);
         if (!value.empty()) {
             return value;
@@ -75,3 +184,17 @@ void WriteIniSetting(const std::string& Section, const std::string& Key, const s
 }
 
 } // namespace modKorvel
+
+bool flushIniWrites(std::chrono::milliseconds timeout) noexcept {
+    std::size_t left = 0;
+    try {
+        left = settingsWriter().waitForAll(timeout);
+    } catch (...) {
+        left = 1; // the wait itself failed: nothing is known to have been written
+    }
+    if (left == 0) {
+        return true;
+    }
+    std::fprintf(stderr, "Sentrel: %zu setting(s) could not be saved in time and may be lost.\n", left);
+    return false;
+}

@@ -1,9 +1,12 @@
 #pragma once
 // The settings store of module modKorvel: one value per key in a section of
 // an initialization file, by default Settings.ini in the application folder.
-// Every read and write goes to the file; nothing is kept in memory. Neither
-// routine throws nor reports a failure.
+// Nothing is kept in memory: reads come from the file, and writes go to it
+// from a thread of the store's own, in the order they were asked for, so that
+// a caller never waits for the disk (each write rewrites the file and syncs
+// it). Neither routine throws nor reports a failure.
 
+#include <chrono>
 #include <string>
 
 namespace modKorvel {
@@ -11,14 +14,21 @@ namespace modKorvel {
 // The stored value of Key (matched without regard to case), at most 749
 // characters. When it is missing or empty, DefaultValue is returned and also
 // written back under the upper-case key. An empty IniFile means Settings.ini in
-// the application folder.
+// the application folder. The writes to the file asked for before are
+// carried out first.
 std::string ReadIniSetting(const std::string& Section, const std::string& Key, const std::string& IniFile,
                            const std::string& DefaultValue);
 
 // Stores NewValue under Key in upper case, replacing an existing value in
-// place or adding the key at the end of the section. A value holding a line
-// break cannot be stored as one line and is not written.
+// place or adding the key at the end of the section; returns at once, the
+// file being written in the background. A value holding a line break cannot
+// be stored as one line and is not written.
 void WriteIniSetting(const std::string& Section, const std::string& Key, const std::string& NewValue,
                      const std::string& IniFile);
 
 } // namespace modKorvel
+
+// Waits at most `timeout` until every settings write asked for so far has
+// reached its file: true when they all have. When some have not, says so on
+// standard error. The program calls it once it has stopped asking for writes.
+bool flushIniWrites(std::chrono::milliseconds timeout) noexcept;

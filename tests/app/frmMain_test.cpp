@@ -3,6 +3,7 @@
 // copies, the log commands and the tray wiring.
 
 #include "app/frmMain.h"
+#include "app/modKorvelIni.h"
 
 #include "common/modKorvel.h"
 #include "common/userMessage.h"
@@ -109,7 +110,11 @@ protected:
         form->Form_Load();
         return *form;
     }
-    std::string settingsText() const { return testsupport::readFile(app.path("Settings.ini")); }
+    // Settings writes return before they reach the file.
+    std::string settingsText() const {
+        EXPECT_TRUE(flushIniWrites(std::chrono::minutes(1)));
+        return testsupport::readFile(app.path("Settings.ini"));
+    }
     std::string logText() const { return testsupport::readFile(app.path("Log.csv")); }
     std::vector<std::filesystem::path> copies() const {
         std::vector<std::filesystem::path> found;

@@ -5,13 +5,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
 using namespace modKorvel;
-using testsupport::readFile;
 
 namespace {
+
+// The file's bytes once every write asked for has reached it: writes return
+// before the file is written.
+std::string readFile(const std::string& path) {
+    EXPECT_TRUE(flushIniWrites(std::chrono::minutes(1)));
+    return testsupport::readFile(path);
+}
 
 // These run against the platform's own profile backend on real files: the
 // portable one on Linux, the Win32 profile functions under Wine.
@@ -86,6 +93,25 @@ TEST_F(SettingsStore, WritesReplaceInPlaceOrAddAtTheEndOfTheSection) {
     EXPECT_EQ(read("Interval", "500"), "750");
 }
 
+TEST_F(SettingsStore, WritesInARowEndAsIfEachHadBeenWrittenInTurn) {
+    // Typing in the interval box asks for a write per keystroke, between
+    // writes of other keys and sections.
+    ini("[Main]\r\nINTERVAL=500\r\n");
+    for (int i = 0; i < 200; ++i) {
+        WriteIniSetting("Main", "Interval", std::to_string(i), path());
+        if (i % 50 == 0) {
+            WriteIniSetting("Main", "Monitor", std::to_string(i), path());
+        }
+    }
+    WriteIniSetting("Other", "Interval", "x", path());
+    WriteIniSetting("Third", "Interval", "y", path());
+    WriteIniSetting("Main", "Beep", "1", path());
+    // A read waits for the writes before it.
+    EXPECT_EQ(read("Interval", "500"), "199");
+    EXPECT_EQ(readFile(path()), "[Main]\r\nINTERVAL=199\r\nMONITOR=150\r\nBEEP=1\r\n[Other]\r\nINTERVAL=x\r\n"
+                                "[Third]\r\nINTERVAL=y\r\n");
+}
+
 TEST_F(SettingsStore, WriteCreatesTheFileAndSection) {
     WriteIniSetting("Main", "Copy", "1", path());
     EXPECT_EQ(readFile(path()), "[Main]\r\nCOPY=1\r\n");
@@ -111,6 +137,7 @@ TEST_F(SettingsStore, MissingFolderGivesDefaultsAndCreatesNothing) {
     const auto nowhere = m_dir.path("missing") + std::string(1, platform::kPathSeparator) + "Settings.ini";
     EXPECT_EQ(ReadIniSetting("Main", "Interval", nowhere, "500"), "500");
     WriteIniSetting("Main", "Interval", "250", nowhere);
+    EXPECT_TRUE(flushIniWrites(std::chrono::minutes(1)));
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(m_dir.path("missing"))));
 }
 

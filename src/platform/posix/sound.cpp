@@ -9,7 +9,9 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -60,6 +62,42 @@ std::vector<char> toneWave(std::int32_t frequency, std::int32_t milliseconds) {
     return wave;
 }
 
+// A player that gives up early closes the pipe, and the next write raises
+// SIGPIPE, which would end the program. While this lives, the signal is held
+// back in the calling thread alone (the tone plays beside the GUI thread, and
+// the process's own handling stays as it is), and one raised meanwhile is
+// taken back before it is let through.
+class SigpipeHeld {
+public:
+    SigpipeHeld() {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        sigset_t pending;
+        sigemptyset(&pending);
+        m_wasPending = ::sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+        m_held = ::pthread_sigmask(SIG_BLOCK, &m_pipe, &m_previous) == 0;
+    }
+    ~SigpipeHeld() {
+        if (!m_held) {
+            return;
+        }
+        if (!m_wasPending) {
+            const timespec now{};
+            while (::sigtimedwait(&m_pipe, nullptr, &now) < 0 && errno == EINTR) {
+            }
+        }
+        ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    }
+    SigpipeHeld(const SigpipeHeld&) = delete;
+    SigpipeHeld& operator=(const SigpipeHeld&) = delete;
+
+private:
+    sigset_t m_pipe{};
+    sigset_t m_previous{};
+    bool m_wasPending = false;
+    bool m_held = false;
+};
+
 // Feeds the wave to a player on its standard input and waits for it, but
 // never longer than the tone plus two seconds.
 bool playWith(const std::string& player, const std::vector<std::string>& options, const std::vector<char>& wave,
@@ -87,23 +125,20 @@ bool playWith(const std::string& player, const std::vector<std::string>& options
     if (spawned != 0) {
         return false;
     }
-    // A player that gives up early closes the pipe: no SIGPIPE for us.
-    struct sigaction ignore {
-    }, previous{};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGPIPE, &ignore, &previous);
-    std::size_t written = 0;
-    while (written < wave.size()) {
-        const ssize_t n = ::write(writeEnd.get(), wave.data() + written, wave.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
+    {
+        const SigpipeHeld held;
+        std::size_t written = 0;
+        while (written < wave.size()) {
+            const ssize_t n = ::write(writeEnd.get(), wave.data() + written, wave.size() - written);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break;
+            }
+            written += static_cast<std::size_t>(n);
         }
-        if (n <= 0) {
-            break;
-        }
-        written += static_cast<std::size_t>(n);
     }
-    ::sigaction(SIGPIPE, &previous, nullptr);
     writeEnd.reset();
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds + 2000);

@@ -1,5 +1,6 @@
 #include "ui/qt/QtHost.h"
 
+#include "common/continueOnError.h"
 #include "common/modKorvel.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -10,8 +11,11 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QTimer>
 #include <QUrl>
 
 namespace ui {
@@ -24,11 +28,29 @@ constexpr std::uint64_t kWindowIconHandle = 100;
 // the wide record with balloons, as on any shell of today.
 constexpr std::uint32_t kCurrentShellVersion = 0x0000'0206;
 
+// How long the file manager may take to answer before its folder is opened instead.
+constexpr int kFileManagerTimeoutMs = 5000;
+
+// Closes the widgets `top` names, one after the other, until none is left or
+// one will not close (a dialog that refuses must not keep this looping).
+template <typename Top, typename Close>
+void closeEach(Top top, Close close) {
+    for (QWidget* widget = top(); widget != nullptr;) {
+        close(widget);
+        QWidget* next = top();
+        if (next == widget) {
+            return;
+        }
+        widget = next;
+    }
+}
+
 } // namespace
 
 QtHost::QtHost(MainWindow& window)
     : m_window(window), m_windowIcon(pictures::windowIcon()),
-      m_tray([this](std::uint64_t handle) { return iconFor(handle); }) {
+      m_tray([this](std::uint64_t handle) { return iconFor(handle); }),
+      m_tones(platform::playTone, [] { QApplication::beep(); }) {
     // The GUI thread's dispatcher; its wakeUp() may be called from any thread.
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     m_heartbeat.setSingleShot(true);
@@ -93,9 +115,8 @@ std::optional<std::string> QtHost::chooseFile(const std::string& title, const st
 }
 
 void QtHost::beep(std::int32_t frequency, std::int32_t milliseconds) noexcept {
-    if (!platform::playTone(frequency, milliseconds)) {
-        QApplication::beep(); // no sound device: the desktop's bell
-    }
+    // Without a sound device, the desktop's bell rings instead.
+    m_tones.start(frequency, milliseconds);
 }
 
 void QtHost::openDocument(const std::string& file, const std::string& folder) noexcept {
@@ -110,12 +131,21 @@ void QtHost::showFileInFolder(const std::string& path) noexcept {
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(QString::fromStdString(path)).toString()} << QString();
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
-    if (reply.type() == QDBusMessage::ReplyMessage) {
-        return;
+    try {
+        const auto folder = modKorvel::GetFolder(path);
+        auto* watcher = new QDBusPendingCallWatcher(
+            QDBusConnection::sessionBus().asyncCall(call, kFileManagerTimeoutMs), &m_context);
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &m_context,
+                         [this, watcher, folder = folder.empty() ? std::string(".") : folder] {
+                             watcher->deleteLater();
+                             // An error reply, no file manager on the bus, or no answer in time.
+                             if (watcher->isError()) {
+                                 openFolder(folder);
+                             }
+                         });
+    } catch (...) {
+        // Out of memory: nothing is shown.
     }
-    const auto folder = modKorvel::GetFolder(path);
-    openFolder(folder.empty() ? std::string(".") : folder);
 }
 
 void QtHost::openFolder(const std::string& folder) noexcept {
@@ -142,6 +172,27 @@ void QtHost::waitForMessages() noexcept {
 
 void QtHost::quit() noexcept {
     QCoreApplication::quit();
+}
+
+void QtHost::endNestedLoops() noexcept {
+    // Menus first: one may have been opened over a dialog.
+    closeEach([] { return QApplication::activePopupWidget(); }, [](QWidget* popup) { popup->close(); });
+    closeEach([] { return QApplication::activeModalWidget(); },
+              [](QWidget* modal) {
+                  if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                      dialog->reject(); // a message box without a cancel button refuses a close
+                  } else {
+                      modal->close();
+                  }
+              });
+}
+
+void QtHost::post(std::function<void()> work) noexcept {
+    try {
+        QTimer::singleShot(0, &m_context, [work = std::move(work)] { continueOnError(work); });
+    } catch (...) {
+        // Out of memory: the work is dropped.
+    }
 }
 
 } // namespace ui

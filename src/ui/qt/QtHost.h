@@ -1,12 +1,16 @@
 #pragma once
 // What the main window needs beyond its controls, on a Linux desktop: the
 // tray on QSystemTrayIcon, the file dialog, the tone, the desktop's default
-// programs and file manager, message boxes and the event loop.
+// programs and file manager, message boxes and the event loop. Nothing here
+// makes the GUI thread wait for the desktop: the tone plays on a thread of
+// its own and the file manager answers to the event loop.
 
 #include "app/frmMain.h"
 #include "ui/qt/QtTray.h"
+#include "ui/qt/TonePlayer.h"
 
 #include <QIcon>
+#include <QObject>
 #include <QTimer>
 
 #include <vector>
@@ -36,6 +40,10 @@ public:
     void waitForMessages() noexcept override;
     std::shared_ptr<Waker> waker() noexcept override { return m_waker; }
     void quit() noexcept override;
+    // Closes the open popup menus, then the modal dialogs and message boxes,
+    // innermost first: each one's exec() returns as if it had been cancelled.
+    void endNestedLoops() noexcept override;
+    void post(std::function<void()> work) noexcept override;
 
     // The picture behind an icon handle given out above.
     QIcon iconFor(std::uint64_t handle) const;
@@ -49,6 +57,10 @@ private:
     QIcon m_windowIcon;
     QtTray m_tray;
     std::shared_ptr<Waker> m_waker;
+    TonePlayer m_tones;
+    // What the file manager's replies and posted work are bound to: they are
+    // dropped with the host rather than run on a host that has gone.
+    QObject m_context;
     // Ends a wait for messages when nothing else does.
     QTimer m_heartbeat;
 };

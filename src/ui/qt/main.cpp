@@ -1,17 +1,16 @@
 // Sentrel on Linux: the main window on Qt Widgets, driving the core.
 
 #include "app/frmMain.h"
+#include "app/modKorvelIni.h"
+#include "ui/qt/EndSignals.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -25,34 +24,8 @@ bool hasDisplay() {
     return false;
 }
 
-int g_signalPipe[2] = {-1, -1};
-
-void onEndSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-// The session ending (SIGTERM, SIGHUP) or Ctrl+C closes the window like the
-// user would, so that a copy under way is finished rather than cut short.
-void closeOnEndSignals(QWidget& window) {
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return;
-    }
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-        char drained[16];
-        while (::read(g_signalPipe[0], drained, sizeof drained) > 0) {
-        }
-        window.close();
-    });
-    struct sigaction action {};
-    action.sa_handler = onEndSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
-        ::sigaction(signal, &action, nullptr);
-    }
-}
+// How long the program waits at its end for settings still being written.
+constexpr std::chrono::seconds kSettingsFlushLimit{10};
 
 } // namespace
 
@@ -76,10 +49,14 @@ int main(int argc, char** argv) {
         ui::QtHost host(window);
         frmMain form(window.controls(), host);
         window.onClose = [&form] { form.Form_Unload(); };
-        closeOnEndSignals(window);
+        ui::closeOnEndSignals(window);
         form.Form_Load();
         window.show();
-        return QApplication::exec();
+        const int status = QApplication::exec();
+        // The settings store writes in the background: what it was asked to
+        // write last reaches the file before the program ends.
+        flushIniWrites(kSettingsFlushLimit);
+        return status;
     } catch (...) {
         std::fprintf(stderr, "Sentrel: an unexpected error ended the program.\n");
         return 2;

@@ -1,12 +1,15 @@
 #include "app/modKorvelIni.h"
 #include "platform/wholeFile.h"
 
+#include "platform/posix/uniqueFd.h"
 #include "support/tempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,11 +18,19 @@
 #include <unistd.h>
 #include <vector>
 
-using testsupport::readFile;
-
 namespace {
 
 namespace fs = std::filesystem;
+
+// Settings writes return before the file is written: this waits for them.
+void flushWrites() {
+    EXPECT_TRUE(flushIniWrites(std::chrono::minutes(1)));
+}
+
+std::string readFile(const std::string& path) {
+    flushWrites();
+    return testsupport::readFile(path);
+}
 
 class SettingsFileOnPosix : public ::testing::Test {
 protected:
@@ -56,6 +67,7 @@ TEST_F(SettingsFileOnPosix, NewFileFollowsTheUmask) {
     const auto previous = ::umask(027);
     const auto file = m_dir.path("Settings.ini");
     modKorvel::WriteIniSetting("Main", "Interval", "300", file);
+    flushWrites(); // the file is made under the umask of that moment
     ::umask(previous);
     EXPECT_EQ(modeOf(file), 0640U);
 }
@@ -79,6 +91,7 @@ TEST_F(SettingsFileOnPosix, FolderThatIsNotWritable) {
     modKorvel::WriteIniSetting("Main", "Interval", "300", file);
     const auto missing = m_dir.path("New.ini");
     EXPECT_EQ(modKorvel::ReadIniSetting("Main", "Interval", missing, "500"), "500");
+    flushWrites();
     setMode(m_dir.path(), 0755);
     EXPECT_EQ(readFile(file), m_content);
     expectOnlyFiles({"Settings.ini"});
@@ -106,8 +119,30 @@ TEST_F(SettingsFileOnPosix, LinkedFileIsUpdatedThroughTheLink) {
     const auto target = m_dir.write("real/Settings.ini", m_content);
     fs::create_symlink(target, m_dir.fsPath() / "Settings.ini");
     modKorvel::WriteIniSetting("Main", "Interval", "300", m_dir.path("Settings.ini"));
+    flushWrites();
     EXPECT_TRUE(fs::is_symlink(m_dir.fsPath() / "Settings.ini"));
     EXPECT_EQ(readFile(target), "[Main]\r\nINTERVAL=300\r\n");
+}
+
+TEST_F(SettingsFileOnPosix, WritesReturnWhileTheWriterWaitsForTheDisk) {
+    // A named pipe as the settings file: the writer's open waits until the
+    // pipe's other end is opened, as on a file system that stopped answering.
+    const auto stuck = m_dir.path("Settings.ini");
+    ASSERT_EQ(::mkfifo(stuck.c_str(), 0600), 0);
+    const auto other = m_dir.path("Other.ini");
+    modKorvel::WriteIniSetting("Main", "Interval", "300", stuck);
+    modKorvel::WriteIniSetting("Main", "Interval", "400", other);
+    modKorvel::WriteIniSetting("Main", "Beep", "1", other);
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(flushIniWrites(std::chrono::milliseconds(50)));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("3 setting(s) could not be saved"), std::string::npos);
+    EXPECT_FALSE(fs::exists(other)) << "written in the order asked for, after the one that waits";
+
+    // The writer reads the pipe, finds no plain file and leaves it alone.
+    { const platform::UniqueFd end(::open(stuck.c_str(), O_WRONLY | O_CLOEXEC)); }
+    EXPECT_EQ(readFile(other), "[Main]\r\nINTERVAL=400\r\nBEEP=1\r\n");
+    EXPECT_TRUE(fs::is_fifo(stuck));
 }
 
 TEST_F(SettingsFileOnPosix, ReplacementIsANewFileRenamedIntoPlace) {

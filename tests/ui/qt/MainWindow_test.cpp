@@ -9,6 +9,7 @@
 #include "ui/qt/Twips.h"
 
 #include "app/frmMain.h"
+#include "app/modKorvelIni.h"
 #include "support/tempDir.h"
 #include "tray/notifyIconProtocol.h"
 #include "view/controlTable.h"
@@ -218,6 +219,7 @@ private slots:
         QCOMPARE(window.logModel()->rows().size(), std::int64_t{1});
         window.controls().chkMonitor.setValue(0);
         form.Form_Unload();
+        flushIniWrites(std::chrono::minutes(1)); // before the folder goes
     }
 
     void dialogFilterInQtsForm() {
