@@ -77,7 +77,8 @@ TEST(CopyName, ANameTooLongForTheFileSystemLosesTheEndOfItsBaseName) {
     const auto kept = fileName.substr(0, fileName.size() - tail.size());
     EXPECT_EQ(kept.size() % 2, 0u) << "no character is cut in half";
     EXPECT_TRUE(base.starts_with(kept));
-    EXPECT_EQ(dir.write("Copies/" + fileName, "copy"), name) << "the file system takes the name";
+    dir.write("Copies/" + fileName, "copy");
+    EXPECT_TRUE(modKorvel::FileExists(name)) << "the file system takes the name";
 
     parts.baseName = "short";
     EXPECT_EQ(modKorvel::GetFileName(copyCandidate(parts, "2010-03-05 02-07-09 PM", 1), false), "short" + tail);
