@@ -151,6 +151,9 @@ private:
     // The one probe of the watched file that may be outstanding; a tick that
     // finds it unanswered records nothing.
     std::shared_ptr<PendingProbe> m_probe;
+    // Where the watched file is looked at; after the window it goes on alone
+    // as long as a look at a hung file system takes.
+    WorkerThread m_prober;
     // The stamp of the newest row, and the row count when it was recorded
     // (the list may have been cleared since).
     std::optional<watch::FileStamp> m_newestStamp;

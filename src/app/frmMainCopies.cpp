@@ -53,9 +53,12 @@ void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier
     const bool bManual = request == copies::CopyRequest::Manual;
     const std::string path = m_controls.txtFileName.text();
     // The watched file's file system may not answer: it is looked at off the GUI thread.
-    OffThread<SourceLook> look(m_host, [path] {
-        return SourceLook{modKorvel::FileExists(path), platform::fileStatus(path)};
-    });
+    OffThread<SourceLook> look(
+        m_host,
+        [path] {
+            return SourceLook{modKorvel::FileExists(path), platform::fileStatus(path)};
+        },
+        &m_prober);
     const auto source = look.wait([this] { return m_unloaded; });
     if (!source || !source->exists || m_unloaded) {
         return;

@@ -49,8 +49,8 @@ void frmMain::Timer1_Timer() {
         return;
     }
     const std::string path = m_controls.txtFileName.text();
-    auto probe = std::make_shared<PendingProbe>(
-        PendingProbe{OffThread<watch::FileProbe>(m_host, [path] { return watch::probeFile(path); })});
+    auto probe = std::make_shared<PendingProbe>(PendingProbe{OffThread<watch::FileProbe>(
+        m_host, [path] { return watch::probeFile(path); }, &m_prober)});
     m_probe = probe;
     const auto answer = probe->task.wait([&] { return m_unloaded || m_probe != probe; });
     if (m_probe != probe || !answer) {

@@ -8,6 +8,8 @@
 #include "platform/threads.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -48,15 +50,72 @@ public:
     virtual std::shared_ptr<Waker> waker() noexcept = 0;
 };
 
-// Work started on a thread of its own. Nothing but the result is shared with
+// One thread of its own that runs jobs one after another, so that work done
+// often (a probe every tick) does not start a thread each time. A job that
+// hangs holds up only the jobs behind it; the thread and its queue outlive
+// the object when it is destroyed while a job still runs.
+class WorkerThread {
+public:
+    WorkerThread() = default;
+    ~WorkerThread() {
+        if (!m_shared) {
+            return;
+        }
+        {
+            const std::lock_guard lock(m_shared->mutex);
+            m_shared->stopping = true;
+        }
+        m_shared->wake.notify_one();
+    }
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
+
+    void post(std::function<void()> job) {
+        if (!m_shared) {
+            m_shared = std::make_shared<Shared>();
+            std::thread([shared = m_shared] { run(*shared); }).detach();
+        }
+        {
+            const std::lock_guard lock(m_shared->mutex);
+            m_shared->jobs.push_back(std::move(job));
+        }
+        m_shared->wake.notify_one();
+    }
+
+private:
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::deque<std::function<void()>> jobs;
+        bool stopping = false;
+    };
+    static void run(Shared& shared) {
+        platform::keepSignalsFromThisThread();
+        std::unique_lock lock(shared.mutex);
+        for (;;) {
+            shared.wake.wait(lock, [&] { return shared.stopping || !shared.jobs.empty(); });
+            if (shared.jobs.empty()) {
+                return; // stopping, and nothing left to do
+            }
+            auto job = std::move(shared.jobs.front());
+            shared.jobs.pop_front();
+            lock.unlock();
+            job();
+            lock.lock();
+        }
+    }
+    std::shared_ptr<Shared> m_shared;
+};
+
+// Work started on a thread of its own (or on a worker thread's queue). Nothing but the result is shared with
 // it: a caller that stops waiting (the window closed, the file system never
 // answers) leaves the work to finish unseen, and the thread ends with it.
 template <typename Result>
 class OffThread {
 public:
-    OffThread(MessageLoop& loop, std::function<Result()> work) : m_loop(loop), m_state(std::make_shared<State>()) {
-        std::thread([state = m_state, work = std::move(work), waker = loop.waker()] {
-            platform::keepSignalsFromThisThread();
+    OffThread(MessageLoop& loop, std::function<Result()> work, WorkerThread* worker = nullptr)
+        : m_loop(loop), m_state(std::make_shared<State>()) {
+        auto job = [state = m_state, work = std::move(work), waker = loop.waker()] {
             try {
                 state->result = work();
             } catch (...) {
@@ -66,7 +125,15 @@ public:
             if (waker) {
                 waker->wake();
             }
-        }).detach();
+        };
+        if (worker != nullptr) {
+            worker->post(std::move(job));
+        } else {
+            std::thread([job = std::move(job)] {
+                platform::keepSignalsFromThisThread();
+                job();
+            }).detach();
+        }
     }
 
     bool finished() const noexcept { return m_state->done.load(std::memory_order_acquire); }

@@ -44,4 +44,15 @@ struct FileStatus {
 // one that cannot be queried.
 std::optional<FileStatus> fileStatus(const std::string& path);
 
+// The watch tick's three questions in one pass, with as few calls on the
+// file system as the platform allows: isListedPlainFile, then (only for a
+// listed file) isHeldOpenByOtherProcess and fileStatus, answered as those
+// would answer them one after another.
+struct FileLook {
+    bool listed = false;
+    bool heldByOtherProcess = false;
+    std::optional<FileStatus> status;
+};
+FileLook lookAtFile(const std::string& path);
+
 } // namespace platform

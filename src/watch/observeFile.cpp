@@ -20,17 +20,23 @@ std::string_view stateText(modSentrel::FileState state) {
 
 FileProbe probeFile(const std::string& path) {
     FileProbe probe;
-    probe.state = modSentrel::GetFileState(path);
-    if (probe.state == modSentrel::fsNoFile) {
-        return probe;
-    }
-    // One look gives length, dates and identity together, so they always
-    // describe the same version; a file gone meanwhile leaves them empty.
-    if (const auto status = platform::fileStatus(path)) {
-        probe.length = status->length;
-        probe.modified = status->modified;
-        probe.stamp.modifiedTicks = status->modifiedTicks;
-        probe.stamp.identity = status->identity;
+    // GetFileState's answer (No File, Open, Free), and the length, dates and
+    // identity from the same look, so they always describe one version.
+    try {
+        const auto look = platform::lookAtFile(path);
+        if (!look.listed) {
+            probe.state = modSentrel::fsNoFile;
+            return probe;
+        }
+        probe.state = look.heldByOtherProcess ? modSentrel::fsOpen : modSentrel::fsFree;
+        if (look.status) {
+            probe.length = look.status->length;
+            probe.modified = look.status->modified;
+            probe.stamp.modifiedTicks = look.status->modifiedTicks;
+            probe.stamp.identity = look.status->identity;
+        }
+    } catch (...) {
+        probe.state = modSentrel::fsError;
     }
     return probe;
 }

@@ -132,18 +132,63 @@ bool isListedPlainFile(const std::string& path) {
     return statRegular(path, info);
 }
 
+namespace {
+
+// Whether another process holds the regular file open on which `fd` is a
+// descriptor of ours (with `info` its status). A write lease is granted only
+// while no other descriptor for the file is open anywhere in the system; it
+// is taken and given back at once, so the file is never read, written or
+// kept from anyone for more than an instant.
+bool heldByOtherProcess(int fd, const struct stat& info) {
+    makeLeaseBreakSignalHarmless();
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    if (errno == EAGAIN) {
+        // Another descriptor is open on the file. When it may be one of our
+        // own, only the holders the kernel lists for other processes count.
+        if (thisProcessHoldsBesides(fd, info.st_dev, info.st_ino)) {
+            return posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
+        }
+        return true;
+    }
+    // Refused for another reason: not the file's owner (EACCES), or a file
+    // system without leases (EINVAL). Look for holders instead.
+    return posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
+}
+
+// Opens the file to ask for a lease. O_NONBLOCK keeps the open itself from
+// waiting on another process's lease (and on a FIFO that replaced the file).
+UniqueFd openForLease(const std::string& path) {
+    return UniqueFd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+}
+
+std::optional<FileStatus> statusFrom(const struct stat& info) {
+    std::tm local{};
+    if (S_ISDIR(info.st_mode) || ::localtime_r(&info.st_mtime, &local) == nullptr) {
+        return std::nullopt;
+    }
+    FileStatus status;
+    status.length = static_cast<std::int64_t>(info.st_size);
+    status.modified =
+        LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+    status.modifiedTicks = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    if (S_ISREG(info.st_mode)) {
+        status.identity =
+            FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    }
+    return status;
+}
+
+} // namespace
+
 bool isHeldOpenByOtherProcess(const std::string& path) {
     if (path.empty()) {
         return false;
     }
     makeLeaseBreakSignalHarmless();
-
-    // A write lease is granted only while no other descriptor for the file is
-    // open anywhere in the system; it is taken and given back at once, so the
-    // file is never read, written or kept from anyone for more than an
-    // instant. O_NONBLOCK keeps the open itself from waiting on another
-    // process's lease (and on a FIFO that replaced the file meanwhile).
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    UniqueFd fd = openForLease(path);
     struct stat info {};
     if (!fd) {
         if (errno == EWOULDBLOCK) {
@@ -154,21 +199,36 @@ bool isHeldOpenByOtherProcess(const std::string& path) {
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
     }
-    if (::fcntl(fd.get(), F_SETLEASE, F_WRLCK) == 0) {
-        ::fcntl(fd.get(), F_SETLEASE, F_UNLCK);
-        return false;
+    return heldByOtherProcess(fd.get(), info);
+}
+
+FileLook lookAtFile(const std::string& path) {
+    FileLook look;
+    if (path.empty()) {
+        return look;
     }
-    if (errno == EAGAIN) {
-        // Another descriptor is open on the file. When it may be one of our
-        // own, only the holders the kernel lists for other processes count.
-        if (thisProcessHoldsBesides(fd.get(), info.st_dev, info.st_ino)) {
-            return posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
+    makeLeaseBreakSignalHarmless();
+    // The descriptor that asks for the lease also gives the status: one open,
+    // one fstat and one close, besides the lease itself.
+    UniqueFd fd = openForLease(path);
+    struct stat info {};
+    if (!fd) {
+        const bool leasedByAnother = errno == EWOULDBLOCK;
+        if (!statRegular(path, info)) {
+            return look;
         }
-        return true;
+        look.listed = true;
+        look.heldByOtherProcess = leasedByAnother || posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
+        look.status = statusFrom(info);
+        return look;
     }
-    // Refused for another reason: not the file's owner (EACCES), or a file
-    // system without leases (EINVAL). Look for holders instead.
-    return posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return look;
+    }
+    look.listed = true;
+    look.heldByOtherProcess = heldByOtherProcess(fd.get(), info);
+    look.status = statusFrom(info);
+    return look;
 }
 
 std::optional<std::int64_t> fileLength(const std::string& path) {
@@ -191,21 +251,10 @@ std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
 
 std::optional<FileStatus> fileStatus(const std::string& path) {
     struct stat info {};
-    std::tm local{};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
-        ::localtime_r(&info.st_mtime, &local) == nullptr) {
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
         return std::nullopt;
     }
-    FileStatus status;
-    status.length = static_cast<std::int64_t>(info.st_size);
-    status.modified =
-        LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-    status.modifiedTicks = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-    if (S_ISREG(info.st_mode)) {
-        status.identity =
-            FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-    }
-    return status;
+    return statusFrom(info);
 }
 
 } // namespace platform

@@ -103,4 +103,14 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
     return status;
 }
 
+FileLook lookAtFile(const std::string& path) {
+    FileLook look;
+    look.listed = isListedPlainFile(path);
+    if (look.listed) {
+        look.heldByOtherProcess = isHeldOpenByOtherProcess(path);
+        look.status = fileStatus(path);
+    }
+    return look;
+}
+
 } // namespace platform
