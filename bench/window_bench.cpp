@@ -4,6 +4,7 @@
 // repaints during a 1 GiB copy, and the CPU time of 30 s of watching.
 
 #include "app/frmMain.h"
+#include "app/modKorvelIni.h"
 #include "platform/files.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
@@ -202,6 +203,8 @@ int main(int argc, char** argv) {
 
     window.controls().chkMonitor.setValue(0);
     form.Form_Unload();
-    std::filesystem::remove_all(folder);
+    flushIniWrites(std::chrono::seconds(10));
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
     return 0;
 }
