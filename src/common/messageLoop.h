@@ -8,6 +8,7 @@
 #include "platform/threads.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -42,10 +43,14 @@ class MessageLoop {
 public:
     virtual ~MessageLoop() = default;
     // Runs the pending messages, timer ticks and input among them, waiting
-    // until at least one has arrived or the loop was woken; returns after a
-    // fifth of a second at the latest even when nothing came, so that a
-    // waiter can look again whether to give up.
+    // until at least one has arrived or the loop was woken.
     virtual void waitForMessages() noexcept = 0;
+    // The same, but returns after `atMost` even when nothing came, for a
+    // waiter whose reason to give up can change without a message.
+    virtual void waitForMessagesAtMost(std::chrono::milliseconds atMost) noexcept {
+        static_cast<void>(atMost);
+        waitForMessages();
+    }
     // What wakes this loop from another thread.
     virtual std::shared_ptr<Waker> waker() noexcept = 0;
 };
@@ -147,13 +152,19 @@ public:
     }
 
     // Turns the message loop until the work has finished or `giveUp` says so;
-    // the result when it finished with one.
-    std::optional<Result> wait(const std::function<bool()>& giveUp = {}) {
+    // the result when it finished with one. `giveUp` is asked again after
+    // every message; with `recheck`, also at least that often.
+    std::optional<Result> wait(const std::function<bool()>& giveUp = {},
+                               std::optional<std::chrono::milliseconds> recheck = std::nullopt) {
         while (!finished()) {
             if (giveUp && giveUp()) {
                 return std::nullopt;
             }
-            m_loop.waitForMessages();
+            if (recheck) {
+                m_loop.waitForMessagesAtMost(*recheck);
+            } else {
+                m_loop.waitForMessages();
+            }
         }
         return take();
     }

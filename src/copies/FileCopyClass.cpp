@@ -403,7 +403,9 @@ void FileCopyClass::Copy(const std::string& SourceFile, const std::string& Desti
             auto run = std::make_shared<CopyRun>(SourceFile, Destination, chunkSize, flushSize, m_passHook,
                                                  m_percentReady, m_bytesWritten);
             OffThread<CopyResult> work(*m_loop, [run] { return run->execute(); });
-            if (auto done = work.wait(m_giveUp)) {
+            // Whether to give up can change with time alone (a copy that no
+            // longer moves), so it is asked at least a few times a second.
+            if (auto done = work.wait(m_giveUp, std::chrono::milliseconds(200))) {
                 result = std::move(*done);
             } else {
                 run->abandon();

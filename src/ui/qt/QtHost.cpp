@@ -166,9 +166,13 @@ void QtHost::pumpMessages() noexcept {
 }
 
 void QtHost::waitForMessages() noexcept {
-    m_heartbeat.start(200);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    m_heartbeat.stop(); // no stray wake-up a fifth of a second later
+}
+
+void QtHost::waitForMessagesAtMost(std::chrono::milliseconds atMost) noexcept {
+    m_heartbeat.start(atMost);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    m_heartbeat.stop(); // no stray wake-up later
 }
 
 void QtHost::quit() noexcept {

@@ -38,6 +38,7 @@ public:
     void showMessage(const UserMessage& message) noexcept override;
     void pumpMessages() noexcept override;
     void waitForMessages() noexcept override;
+    void waitForMessagesAtMost(std::chrono::milliseconds atMost) noexcept override;
     std::shared_ptr<Waker> waker() noexcept override { return m_waker; }
     void quit() noexcept override;
     // Closes the open popup menus, then the modal dialogs and message boxes,
@@ -61,7 +62,7 @@ private:
     // What the file manager's replies and posted work are bound to: they are
     // dropped with the host rather than run on a host that has gone.
     QObject m_context;
-    // Ends a wait for messages when nothing else does.
+    // Ends a bounded wait for messages when nothing else does.
     QTimer m_heartbeat;
 };
 

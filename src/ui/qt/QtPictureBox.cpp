@@ -6,7 +6,11 @@
 namespace ui {
 
 PictureWidget::PictureWidget(int widthTwips, int heightTwips, bool border, QWidget* parent)
-    : QWidget(parent), m_widthTwips(widthTwips), m_heightTwips(heightTwips), m_border(border) {}
+    : QWidget(parent), m_widthTwips(widthTwips), m_heightTwips(heightTwips), m_border(border) {
+    // The box paints all of itself, so a repaint (the animation, twice a
+    // second) never has the labels it overlaps lay out their text again.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void PictureWidget::clearPicture() {
     m_fills.clear();
@@ -31,6 +35,7 @@ void PictureWidget::showPixmap(const QPixmap& pixmap) {
 
 void PictureWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.fillRect(rect(), palette().color(backgroundRole()));
     QRect inside = rect();
     if (m_border) {
         painter.setPen(palette().color(QPalette::Mid));
