@@ -11,6 +11,7 @@
 #include "support/fakeTray.h"
 #include "support/fakeView.h"
 #include "support/fileHolder.h"
+#include "support/fileTimes.h"
 #include "support/tempDir.h"
 #include "tray/RestoreFromTrayMessage.h"
 #include "tray/notifyIconProtocol.h"
@@ -326,11 +327,9 @@ TEST_F(WatchTickTest, RecordsTheFirstStateThenOnlyChanges) {
 
 TEST_F(WatchTickTest, SavesWithinOneSecondAndAFileRenamedOverTheOldOneAreChanges) {
     using namespace std::chrono_literals;
-    const auto second =
-        std::chrono::floor<std::chrono::seconds>(std::filesystem::file_time_type::clock::now()) - std::chrono::hours(1);
+    const auto second = testsupport::wholeSecondNow() - std::chrono::hours(1);
     const auto save = [&](const std::string& name, const std::string& content, std::chrono::milliseconds within) {
-        files.write(name, content);
-        std::filesystem::last_write_time(files.fsPath() / name, second + within);
+        ASSERT_TRUE(testsupport::setModified(files.write(name, content), second + within));
     };
     save("current.csv", "value=A", 100ms);
     view.Timer1.tick();
