@@ -12,6 +12,8 @@
 #include "log/changeLog.h"
 #include "tray/notifyIconProtocol.h"
 
+#include <utility>
+
 struct frmMain::PendingProbe {
     OffThread<watch::FileProbe> task;
 };
@@ -42,9 +44,11 @@ void frmMain::Timer1_Timer() {
         // Answered, but the tick that asked waits lower on the stack (under a
         // copy, a dialog): this tick takes the answer over. Unanswered: the
         // file system is slow or hangs, and this tick records nothing.
-        if (const auto answer = m_probe->task.take()) {
-            m_probe.reset();
-            takeProbeResult(*answer);
+        if (m_probe->task.finished()) {
+            const auto answer = std::exchange(m_probe, nullptr)->task.take();
+            if (answer) {
+                takeProbeResult(*answer);
+            }
         }
         return;
     }
@@ -53,11 +57,13 @@ void frmMain::Timer1_Timer() {
         m_host, [path] { return watch::probeFile(path); }, &m_prober)});
     m_probe = probe;
     const auto answer = probe->task.wait([&] { return m_unloaded || m_probe != probe; });
-    if (m_probe != probe || !answer) {
+    if (m_probe != probe || m_unloaded) {
         return; // taken over by a later tick, or the window has gone
     }
-    m_probe.reset();
-    takeProbeResult(*answer);
+    m_probe.reset(); // answered, or failed without an answer: the next tick probes afresh
+    if (answer) {
+        takeProbeResult(*answer);
+    }
 }
 
 void frmMain::takeProbeResult(const watch::FileProbe& probe) {
