@@ -47,12 +47,14 @@ bool statRegular(const std::string& path, struct stat& info) {
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Whether a descriptor of this process other than `except` is open on the
-// file: the program's own copy holds its source for the whole copy.
-bool thisProcessHoldsBesides(int except, dev_t device, ino_t inode) {
-    const int folder = ::open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+// Whether one of the descriptors listed in the /proc fd folder `fdFolder`
+// is open on the file (device, inode), leaving out descriptor `except`.
+// Following the /proc link stats the open file itself, even if it has been
+// renamed since it was opened.
+bool folderListsHolder(const std::string& fdFolder, dev_t device, ino_t inode, long except = -1) {
+    const int folder = ::open(fdFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) {
-        return false;
+        return false; // gone, or not ours to inspect
     }
     DIR* descriptors = ::fdopendir(folder);
     if (descriptors == nullptr) {
@@ -76,6 +78,12 @@ bool thisProcessHoldsBesides(int except, dev_t device, ino_t inode) {
     return found;
 }
 
+// Whether a descriptor of this process other than `except` is open on the
+// file: the program's own copy holds its source for the whole copy.
+bool thisProcessHoldsBesides(int except, dev_t device, ino_t inode) {
+    return folderListsHolder("/proc/self/fd", device, inode, except);
+}
+
 } // namespace
 
 namespace posix {
@@ -97,29 +105,7 @@ bool anyOtherProcessHolds(dev_t device, ino_t inode) {
         if (end == process->d_name || *end != '\0' || pid <= 0 || pid == self) {
             continue;
         }
-        const std::string fdFolder = std::string("/proc/") + process->d_name + "/fd";
-        const int folder = ::open(fdFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder < 0) {
-            continue; // gone, or not ours to inspect
-        }
-        DIR* descriptors = ::fdopendir(folder);
-        if (descriptors == nullptr) {
-            ::close(folder);
-            continue;
-        }
-        while (const dirent* descriptor = ::readdir(descriptors)) {
-            if (descriptor->d_name[0] == '.') {
-                continue;
-            }
-            // Following the /proc link stats the open file itself, even if it
-            // has been renamed since it was opened.
-            struct stat info {};
-            if (::fstatat(folder, descriptor->d_name, &info, 0) == 0 && info.st_dev == device && info.st_ino == inode) {
-                found = true;
-                break;
-            }
-        }
-        ::closedir(descriptors);
+        found = folderListsHolder(std::string("/proc/") + process->d_name + "/fd", device, inode);
     }
     ::closedir(proc);
     return found;

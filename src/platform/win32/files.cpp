@@ -26,6 +26,16 @@ bool normalSearchFinds(const std::wstring& pattern) {
     return listed;
 }
 
+// A file time as local date and time, to the second.
+std::optional<LocalDateTime> localTimeOf(const FILETIME& time) {
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (!::FileTimeToSystemTime(&time, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        return std::nullopt;
+    }
+    return LocalDateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
 } // namespace
 
 bool isListedPlainFile(const std::string& path) {
@@ -72,13 +82,7 @@ std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
     if (path.empty() || !::GetFileAttributesExW(win32::wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) {
         return std::nullopt;
     }
-    SYSTEMTIME utc{};
-    SYSTEMTIME local{};
-    if (!::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
-        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
-        return std::nullopt;
-    }
-    return LocalDateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    return localTimeOf(data.ftLastWriteTime);
 }
 
 std::optional<FileStatus> fileStatus(const std::string& path) {
@@ -87,16 +91,14 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::nullopt;
     }
-    SYSTEMTIME utc{};
-    SYSTEMTIME local{};
-    if (!::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
-        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+    const auto modified = localTimeOf(data.ftLastWriteTime);
+    if (!modified) {
         return std::nullopt;
     }
     FileStatus status;
     status.length =
         static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-    status.modified = LocalDateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    status.modified = *modified;
     status.modifiedTicks = static_cast<std::int64_t>(
         (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
     status.identity = identityOf(path);
