@@ -18,7 +18,17 @@ LRESULT CALLBACK pictureBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_PAINT:
         if (box != nullptr) {
-            box->paint();
+            PAINTSTRUCT ps;
+            if (HDC dc = ::BeginPaint(hwnd, &ps)) {
+                box->paint(dc);
+                ::EndPaint(hwnd, &ps);
+            }
+            return 0;
+        }
+        break;
+    case WM_PRINTCLIENT: // a picture of the window (PrintWindow, a screenshot)
+        if (box != nullptr) {
+            box->paint(reinterpret_cast<HDC>(wParam));
             return 0;
         }
         break;
@@ -140,12 +150,7 @@ void Win32PictureBox::showIcon(HICON icon) noexcept {
     ::InvalidateRect(m_window, nullptr, FALSE);
 }
 
-void Win32PictureBox::paint() noexcept {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_window, &ps);
-    if (dc == nullptr) {
-        return;
-    }
+void Win32PictureBox::paint(HDC dc) noexcept {
     RECT client{};
     ::GetClientRect(m_window, &client);
     const RECT box = inside();
@@ -186,7 +191,6 @@ void Win32PictureBox::paint() noexcept {
         HBRUSH frame = ::GetSysColorBrush(COLOR_BTNSHADOW);
         ::FrameRect(dc, &client, frame);
     }
-    ::EndPaint(m_window, &ps);
 }
 
 } // namespace ui::win32

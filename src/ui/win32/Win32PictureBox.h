@@ -31,8 +31,8 @@ public:
     // Shows a picture that is not in the image list (the logo); not owned.
     void showIcon(HICON icon) noexcept;
 
-    // The window procedure's work.
-    void paint() noexcept;
+    // Draws the whole box into `dc` (WM_PAINT, WM_PRINTCLIENT).
+    void paint(HDC dc) noexcept;
 
 private:
     RECT inside() const noexcept;
