@@ -164,10 +164,19 @@ MainWindow::MainWindow() : m_controls(std::make_unique<Controls>()) {
     for (HICON icon : m_stateIcons.get()) {
         ::ImageList_AddIcon(m_stateImages, icon);
     }
-    createControls();
+    try {
+        createControls();
+    } catch (...) {
+        release(); // the destructor does not run for a window that was never finished
+        throw;
+    }
 }
 
 MainWindow::~MainWindow() {
+    release();
+}
+
+void MainWindow::release() noexcept {
     ::SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
     m_controls.reset(); // the timers stop and the picture boxes go while the window exists
     ::DestroyWindow(m_window);
@@ -190,8 +199,8 @@ HFONT MainWindow::fontFor(const view::Font& font) {
             return made;
         }
     }
-    static const bool tahoma = fontInstalled(wide(font.face));
-    const std::wstring face = tahoma ? wide(font.face) : std::wstring(L"MS Shell Dlg");
+    // The designed face where it is installed; otherwise the dialog font, which Windows maps to what it has.
+    const std::wstring face = fontInstalled(wide(font.face)) ? wide(font.face) : std::wstring(L"MS Shell Dlg");
     HFONT made =
         ::CreateFontW(-static_cast<int>(std::lround(font.points * m_dpi / 72.0)), 0, 0, 0,
                       font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -240,6 +249,9 @@ void MainWindow::createControls() {
             }
             auto box = std::make_unique<Win32PictureBox>(m_window, place, rect.width, rect.height, design.border,
                                                          std::move(images));
+            if (box->handle() == nullptr) {
+                throw std::runtime_error("a picture box of the main window cannot be created");
+            }
             if (design.name == "picMain") {
                 box->showIcon(m_logo.get().front());
             }
@@ -249,7 +261,8 @@ void MainWindow::createControls() {
         }
         case view::ControlKind::Label:
             // A designed caption starts at its label's top left corner, however tall the label.
-            entry.window = child(0, L"STATIC", SS_LEFT | SS_NOPREFIX);
+            // Never wrapped: a caption longer than its label is cut off at the right.
+            entry.window = child(0, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX);
             entry.adapter = std::make_unique<Win32Label>(entry.window);
             break;
         case view::ControlKind::CommandButton:
@@ -277,7 +290,8 @@ void MainWindow::createControls() {
             entry.window = child(WS_EX_CLIENTEDGE, WC_LISTVIEWW,
                                  LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS |
                                      WS_TABSTOP);
-            ::SendMessageW(entry.window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+            ::SendMessageW(entry.window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
+                           LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
             ::SendMessageW(entry.window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_stateImages));
             int position = 0;
             for (const auto& column : design.columns) {
@@ -387,7 +401,7 @@ HICON MainWindow::windowIcon() const {
     }
     if (m_drawnWindowIcon.get().empty()) {
         // Drawn on first use only: an executable with its icon never needs it.
-        const_cast<MainWindow*>(this)->m_drawnWindowIcon = pictures::windowIcon(::GetSystemMetrics(SM_CXSMICON));
+        m_drawnWindowIcon = pictures::windowIcon(::GetSystemMetrics(SM_CXSMICON));
     }
     return m_drawnWindowIcon.get().empty() ? nullptr : m_drawnWindowIcon.get().front();
 }

@@ -61,6 +61,8 @@ private:
     struct Controls;
 
     void createControls();
+    // Destroys the window, its controls and what they draw with.
+    void release() noexcept;
     HFONT fontFor(const view::Font& font);
     int pixels(int twips) const;
 
@@ -70,7 +72,7 @@ private:
     pictures::Icons m_stateIcons;
     pictures::Icons m_frames;
     pictures::Icons m_logo;
-    pictures::Icons m_drawnWindowIcon;
+    mutable pictures::Icons m_drawnWindowIcon; // drawn when first asked for
     HIMAGELIST m_stateImages = nullptr;
     std::unique_ptr<Controls> m_controls;
     HWND m_focus = nullptr; // the control that had the focus when the window was left
