@@ -256,6 +256,7 @@ TEST(Win32MainWindow, TheChangeListIsVirtualAndKeepsRowsInOrder) {
 TEST(Win32MainWindow, TicksArriveWhileATickWaitsForMessages) {
     MessageLoopWin32 loop;
     MainWindow window;
+    loop.setDialogWindow(window.handle()); // as the program runs: the dialog keys' handling dispatches the ticks
     auto& timer = dynamic_cast<ui::win32::Win32Timer&>(window.controls().Timer2);
     int ticks = 0;
     int nested = 0;
@@ -338,6 +339,7 @@ TEST(Win32MainWindow, APictureBoxKeepsWhatIsPainted) {
 TEST(Win32MainWindow, WindowStatesAndClosing) {
     MessageLoopWin32 loop;
     MainWindow window;
+    loop.setDialogWindow(window.handle());
     int resized = 0;
     int closed = 0;
     window.onResize = [&] {
@@ -358,6 +360,20 @@ TEST(Win32MainWindow, WindowStatesAndClosing) {
     EXPECT_TRUE(pumpUntil(loop, [&] { return closed == 1; }));
     EXPECT_FALSE(::IsWindowVisible(window.handle()));
     EXPECT_TRUE(::IsWindow(window.handle()));
+}
+
+TEST(Win32MessageLoop, TheTabKeyMovesTheFocusInTabOrder) {
+    MessageLoopWin32 loop;
+    MainWindow window;
+    loop.setDialogWindow(window.handle());
+    window.show();
+    window.bringToFront();
+    HWND last = window.control("cmdFileOpen");
+    ::SetFocus(last);
+    ASSERT_EQ(::GetFocus(), last);
+    ::PostMessageW(last, WM_KEYDOWN, VK_TAB, 0);
+    loop.pumpMessages();
+    EXPECT_EQ(::GetFocus(), window.control("lstLog"));
 }
 
 TEST(Win32MessageLoop, PostsWakesAndQuits) {
