@@ -7,6 +7,11 @@
 #include "ui/win32/Win32MainWindow.h"
 #include "ui/win32/Win32MessageLoop.h"
 
+#include "app/frmMain.h"
+#include "app/modKorvelIni.h"
+#include "common/modKorvel.h"
+#include "support/fakeTray.h"
+#include "support/tempDir.h"
 #include "view/controlTable.h"
 
 #include <gtest/gtest.h>
@@ -360,6 +365,70 @@ TEST(Win32MainWindow, WindowStatesAndClosing) {
     EXPECT_TRUE(pumpUntil(loop, [&] { return closed == 1; }));
     EXPECT_FALSE(::IsWindowVisible(window.handle()));
     EXPECT_TRUE(::IsWindow(window.handle()));
+}
+
+// The core on this window: the loop is the real one, the desktop a recording.
+class LoopHost : public frmMainHost {
+public:
+    LoopHost(MessageLoopWin32& loop, std::string folder) : m_loop(loop), m_folder(std::move(folder)) {}
+    std::unique_ptr<frmSysTray> createSysTray() override {
+        return std::make_unique<frmSysTray>(tray, tray, [] { return 0x0A280105u; });
+    }
+    std::uint64_t stateIcon(int image) noexcept override { return static_cast<std::uint64_t>(image); }
+    std::uint64_t windowIcon() noexcept override { return 0; }
+    void setWindowIcons() noexcept override {}
+    std::optional<std::string> chooseFile(const std::string&, const std::string&) noexcept override { return {}; }
+    void beep(std::int32_t, std::int32_t) noexcept override {}
+    void openDocument(const std::string&, const std::string&) noexcept override {}
+    void showFileInFolder(const std::string&) noexcept override {}
+    void openFolder(const std::string&) noexcept override {}
+    void showMessage(const UserMessage& message) noexcept override { messages.push_back(message.text); }
+    void pumpMessages() noexcept override { m_loop.pumpMessages(); }
+    void waitForMessages() noexcept override { m_loop.waitForMessages(); }
+    void waitForMessagesAtMost(std::chrono::milliseconds atMost) noexcept override {
+        m_loop.waitForMessagesAtMost(atMost);
+    }
+    std::shared_ptr<Waker> waker() noexcept override { return m_loop.waker(); }
+    void quit() noexcept override { m_loop.quit(); }
+    void post(std::function<void()> work) noexcept override { m_loop.post(std::move(work)); }
+    std::optional<std::string> appFolder() noexcept override { return m_folder; }
+
+    testsupport::FakeTray tray;
+    std::vector<std::string> messages;
+
+private:
+    MessageLoopWin32& m_loop;
+    std::string m_folder;
+};
+
+TEST(Win32MainWindow, TheCoreRecordsChangesInTheWindow) {
+    testsupport::TempDir app;
+    testsupport::TempDir data;
+    const auto watched = data.write("watched.txt", "one");
+    app.write("Settings.ini",
+              "[Main]\r\nINTERVAL=20\r\nMONITOR=1\r\nCOPY=0\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
+    MessageLoopWin32 loop;
+    MainWindow window;
+    loop.setDialogWindow(window.handle());
+    LoopHost host(loop, *modKorvel::AddBackslash(app.path()));
+    {
+        frmMain form(window.controls(), host);
+        window.onClose = [&] { form.Form_Unload(); };
+        form.Form_Load();
+        auto& list = window.controls().lstLog;
+        HWND control = window.control("lstLog");
+        EXPECT_EQ(window.controls().txtFileName.text(), watched);
+        EXPECT_TRUE(pumpUntil(loop, [&] { return list.rowCount() == 1; }));
+        data.write("watched.txt", "one and two");
+        EXPECT_TRUE(pumpUntil(loop, [&] { return list.rowCount() == 2; }));
+        EXPECT_EQ(::SendMessageW(control, LVM_GETITEMCOUNT, 0, 0), 2);
+        EXPECT_EQ(*list.subItem(2, ChangeColumn::SizeInBytes), "11");
+        window.controls().chkMonitor.setValue(0);
+        window.close();
+        EXPECT_TRUE(pumpUntil(loop, [&] { return form.unloaded(); }));
+        EXPECT_TRUE(host.messages.empty());
+    }
+    EXPECT_TRUE(flushIniWrites(std::chrono::minutes(1))); // before the folder goes
 }
 
 TEST(Win32MessageLoop, TheTabKeyMovesTheFocusInTabOrder) {
