@@ -1,0 +1,543 @@
+#include "ui/win32/Win32MainWindow.h"
+
+#include "platform/win32/text.h"
+#include "ui/win32/Win32Controls.h"
+#include "ui/win32/Win32PictureBox.h"
+#include "view/controlTable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <variant>
+
+namespace ui::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"SentrelMainWindow";
+// The core's resize handler runs after the state change has been handled.
+constexpr UINT kRunResize = WM_APP + 1;
+// Child window identifiers: the control's place in the table plus this,
+// clear of IDOK and IDCANCEL, which the dialog keys send.
+constexpr int kFirstControlId = 100;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && self->handle() == hwnd) {
+        // No exception may cross into the system's dispatch.
+        try {
+            return self->handleMessage(message, wParam, lParam);
+        } catch (...) {
+            return 0;
+        }
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool registerWindowClass() {
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = mainWindowProc;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+        windowClass.lpszClassName = kWindowClass;
+        return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    return registered;
+}
+
+// GetDpiForWindow where user32 has it (Windows 10 and later); else 96.
+int dpiOf(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = [] {
+        GetDpiForWindowFunction function = nullptr;
+        if (HMODULE user32 = ::GetModuleHandleW(L"user32.dll")) {
+            if (FARPROC found = ::GetProcAddress(user32, "GetDpiForWindow")) {
+                static_assert(sizeof(found) == sizeof(function));
+                std::memcpy(&function, &found, sizeof(function));
+            }
+        }
+        return function;
+    }();
+    const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
+    return dpi != 0 ? static_cast<int>(dpi) : 96;
+}
+
+int CALLBACK fontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM) {
+    return 0; // one is enough
+}
+
+bool fontInstalled(const std::wstring& face) {
+    HDC screen = ::GetDC(nullptr);
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    face.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+    const bool found = ::EnumFontFamiliesExW(screen, &wanted, fontFound, 0, 0) == 0;
+    ::ReleaseDC(nullptr, screen);
+    return found;
+}
+
+bool sameFont(const view::Font& x, const view::Font& y) {
+    return x.face == y.face && x.points == y.points && x.bold == y.bold;
+}
+
+std::wstring wide(std::string_view text) {
+    return platform::win32::wideFromUtf8(text);
+}
+
+bool takesInput(view::ControlKind kind) {
+    return kind != view::ControlKind::Label && kind != view::ControlKind::PictureBox;
+}
+
+} // namespace
+
+struct MainWindow::Controls {
+    using Adapter =
+        std::variant<std::monostate, std::unique_ptr<Win32Label>, std::unique_ptr<Win32Button>,
+                     std::unique_ptr<Win32CheckBox>, std::unique_ptr<Win32TextBox>, std::unique_ptr<Win32PictureBox>,
+                     std::unique_ptr<Win32ListView>, std::unique_ptr<Win32Timer>>;
+    struct Entry {
+        HWND window = nullptr;
+        Adapter adapter;
+    };
+    // By the control's place in the table.
+    std::vector<Entry> entries{view::kMainWindowControls.size()};
+
+    static std::size_t indexOf(std::string_view name) {
+        for (std::size_t i = 0; i < view::kMainWindowControls.size(); ++i) {
+            if (view::kMainWindowControls[i].name == name) {
+                return i;
+            }
+        }
+        throw std::out_of_range("no control of that name");
+    }
+    // Throws for a name the table lacks or a control of another kind.
+    template <class T>
+    T& get(std::string_view name) const {
+        return *std::get<std::unique_ptr<T>>(entries[indexOf(name)].adapter);
+    }
+    template <class T>
+    T* find(std::size_t index) const {
+        if (index >= entries.size()) {
+            return nullptr;
+        }
+        const auto* adapter = std::get_if<std::unique_ptr<T>>(&entries[index].adapter);
+        return adapter != nullptr ? adapter->get() : nullptr;
+    }
+};
+
+MainWindow::MainWindow() : m_controls(std::make_unique<Controls>()) {
+    INITCOMMONCONTROLSEX common{sizeof(common), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&common);
+    if (!registerWindowClass()) {
+        throw std::runtime_error("the main window's class cannot be registered");
+    }
+    const auto& form = view::kMainWindow;
+    m_window =
+        ::CreateWindowExW(0, kWindowClass, wide(form.caption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+    if (m_window == nullptr) {
+        throw std::runtime_error("the main window cannot be created");
+    }
+    m_dpi = dpiOf(m_window);
+    RECT outer{0, 0, pixels(form.clientWidth), pixels(form.clientHeight)};
+    ::AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
+    ::SetWindowPos(m_window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(form.font)), FALSE);
+
+    const auto scaled = [this](int size) { return ::MulDiv(size, m_dpi, 96); };
+    m_stateIcons = pictures::stateIcons(scaled(view::findControl("imgList")->imageSize));
+    m_frames = pictures::animationFrames(scaled(view::findControl("imlAnimation")->imageSize));
+    m_logo = pictures::logo(pixels(view::findControl("picMain")->rect->width));
+    const int listSide = scaled(view::findControl("imgList")->imageSize);
+    m_stateImages =
+        ::ImageList_Create(listSide, listSide, ILC_COLOR32 | ILC_MASK, static_cast<int>(m_stateIcons.get().size()), 0);
+    for (HICON icon : m_stateIcons.get()) {
+        ::ImageList_AddIcon(m_stateImages, icon);
+    }
+    try {
+        createControls();
+    } catch (...) {
+        release(); // the destructor does not run for a window that was never finished
+        throw;
+    }
+}
+
+MainWindow::~MainWindow() {
+    release();
+}
+
+void MainWindow::release() noexcept {
+    ::SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+    m_controls.reset(); // the timers stop and the picture boxes go while the window exists
+    ::DestroyWindow(m_window);
+    if (m_stateImages != nullptr) {
+        ::ImageList_Destroy(m_stateImages);
+    }
+    for (const auto& [design, font] : m_fonts) {
+        ::DeleteObject(font);
+    }
+}
+
+int MainWindow::pixels(int twips) const {
+    // 15 twips to a pixel at 96 dpi, to the nearest pixel.
+    return (twips * m_dpi + 720) / 1440;
+}
+
+HFONT MainWindow::fontFor(const view::Font& font) {
+    for (const auto& [design, made] : m_fonts) {
+        if (sameFont(design, font)) {
+            return made;
+        }
+    }
+    // The designed face where it is installed; otherwise the dialog font, which Windows maps to what it has.
+    const std::wstring face = fontInstalled(wide(font.face)) ? wide(font.face) : std::wstring(L"MS Shell Dlg");
+    HFONT made =
+        ::CreateFontW(-static_cast<int>(std::lround(font.points * m_dpi / 72.0)), 0, 0, 0,
+                      font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face.c_str());
+    m_fonts.emplace_back(font, made);
+    return made;
+}
+
+void MainWindow::createControls() {
+    auto& c = *m_controls;
+    const auto& table = view::kMainWindowControls;
+    // Created in tab order: the dialog keys walk the windows in the order they were made.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].rect) {
+            order.push_back(i);
+        }
+    }
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t x, std::size_t y) { return *table[x].tabIndex < *table[y].tabIndex; });
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    for (const std::size_t index : order) {
+        const auto& design = table[index];
+        const auto& rect = *design.rect;
+        const RECT place{pixels(rect.left), pixels(rect.top), pixels(rect.left) + pixels(rect.width),
+                         pixels(rect.top) + pixels(rect.height)};
+        const std::wstring text = wide(design.text);
+        auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(index)));
+        const auto child = [&](DWORD exStyle, const wchar_t* windowClass, DWORD style) {
+            HWND made = ::CreateWindowExW(
+                exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, place.left,
+                place.top, place.right - place.left, place.bottom - place.top, m_window, id, instance, nullptr);
+            if (made == nullptr) {
+                throw std::runtime_error("a control of the main window cannot be created");
+            }
+            return made;
+        };
+        auto& entry = c.entries[index];
+        switch (design.kind) {
+        case view::ControlKind::PictureBox: {
+            std::vector<HICON> images;
+            if (design.imageList == "imlAnimation") {
+                images = m_frames.get();
+            } else if (design.imageList == "imgList") {
+                images = m_stateIcons.get();
+            }
+            auto box = std::make_unique<Win32PictureBox>(m_window, place, rect.width, rect.height, design.border,
+                                                         std::move(images));
+            if (box->handle() == nullptr) {
+                throw std::runtime_error("a picture box of the main window cannot be created");
+            }
+            if (design.name == "picMain") {
+                box->showIcon(m_logo.get().front());
+            }
+            entry.window = box->handle();
+            entry.adapter = std::move(box);
+            break;
+        }
+        case view::ControlKind::Label:
+            // A designed caption starts at its label's top left corner, however tall the label.
+            // Never wrapped: a caption longer than its label is cut off at the right.
+            entry.window = child(0, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX);
+            entry.adapter = std::make_unique<Win32Label>(entry.window);
+            break;
+        case view::ControlKind::CommandButton:
+            entry.window = child(0, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
+            entry.adapter = std::make_unique<Win32Button>();
+            break;
+        case view::ControlKind::CheckBox: {
+            // Three states, advanced by the program: a click never makes it grey.
+            entry.window = child(0, L"BUTTON", BS_3STATE | WS_TABSTOP);
+            auto box = std::make_unique<Win32CheckBox>(entry.window);
+            box->setValue(design.value); // no handler is set yet
+            entry.adapter = std::move(box);
+            break;
+        }
+        case view::ControlKind::TextBox: {
+            // The path is chosen with "...", which also stores it; a typed
+            // path would be watched but forgotten at the next start, so the
+            // box only shows the path.
+            const DWORD readOnly = design.name == "txtFileName" ? ES_READONLY : 0;
+            entry.window = child(WS_EX_CLIENTEDGE, L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | readOnly);
+            entry.adapter = std::make_unique<Win32TextBox>(entry.window);
+            break;
+        }
+        case view::ControlKind::ListView: {
+            entry.window = child(WS_EX_CLIENTEDGE, WC_LISTVIEWW,
+                                 LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS |
+                                     WS_TABSTOP);
+            ::SendMessageW(entry.window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
+                           LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+            ::SendMessageW(entry.window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_stateImages));
+            int position = 0;
+            for (const auto& column : design.columns) {
+                std::wstring header = wide(column.header);
+                LVCOLUMNW lvColumn{};
+                lvColumn.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+                lvColumn.fmt = LVCFMT_LEFT;
+                lvColumn.cx = pixels(column.widthTwips);
+                lvColumn.pszText = header.data();
+                lvColumn.iSubItem = static_cast<int>(column.column);
+                ::SendMessageW(entry.window, LVM_INSERTCOLUMNW, static_cast<WPARAM>(position++),
+                               reinterpret_cast<LPARAM>(&lvColumn));
+            }
+            entry.adapter = std::make_unique<Win32ListView>(entry.window);
+            break;
+        }
+        case view::ControlKind::Timer:
+        case view::ControlKind::ImageList:
+        case view::ControlKind::CommonDialog:
+            break;
+        }
+        ::SendMessageW(entry.window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(design.font)), FALSE);
+    }
+
+    // The controls without a window.
+    for (std::size_t index = 0; index < table.size(); ++index) {
+        const auto& design = table[index];
+        if (design.kind == view::ControlKind::Timer) {
+            auto timer = std::make_unique<Win32Timer>(m_window, kFirstControlId + index);
+            timer->setInterval(design.value);
+            timer->setEnabled(design.enabled);
+            c.entries[index].adapter = std::move(timer);
+        }
+    }
+
+    // How they stack: the input controls keep their tab order, and the
+    // pictures and labels lie over each other as the table lists them (the
+    // animation over the end of the titles). Higher in the stack is earlier.
+    std::vector<std::size_t> stack = order;
+    std::vector<std::size_t> passive;
+    for (const std::size_t index : order) {
+        if (!takesInput(table[index].kind)) {
+            passive.push_back(index);
+        }
+    }
+    std::sort(passive.begin(), passive.end(), std::greater<>());
+    auto next = passive.begin();
+    for (auto& slot : stack) {
+        if (!takesInput(table[slot].kind)) {
+            slot = *next++;
+        }
+    }
+    HWND above = HWND_TOP;
+    for (const std::size_t index : stack) {
+        ::SetWindowPos(c.entries[index].window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        above = c.entries[index].window;
+    }
+}
+
+frmMainControls MainWindow::controls() {
+    const auto& c = *m_controls;
+    return {*this,
+            c.get<Win32Label>("lblSubTitle"),
+            c.get<Win32PictureBox>("picAni"),
+            c.get<Win32PictureBox>("picProgress"),
+            c.get<Win32Button>("cmdMonitorOpen"),
+            c.get<Win32Button>("cmdOpenFolder"),
+            c.get<Win32Button>("cmdMakeCopy"),
+            c.get<Win32Button>("cmdFolderCopiesOpen"),
+            c.get<Win32Button>("cmdOpenLog"),
+            c.get<Win32Button>("cmdClearLogView"),
+            c.get<Win32Button>("cmdFileOpen"),
+            c.get<Win32CheckBox>("chkMonitor"),
+            c.get<Win32CheckBox>("chkMakeCopy"),
+            c.get<Win32CheckBox>("chkBalloonTip"),
+            c.get<Win32CheckBox>("chkNotify"),
+            c.get<Win32CheckBox>("chkBeep"),
+            c.get<Win32CheckBox>("chkFollowLog"),
+            c.get<Win32TextBox>("txtInterval"),
+            c.get<Win32TextBox>("txtFileName"),
+            c.get<Win32ListView>("lstLog"),
+            c.get<Win32Timer>("Timer1"),
+            c.get<Win32Timer>("Timer2")};
+}
+
+HWND MainWindow::control(std::string_view name) const {
+    for (std::size_t i = 0; i < view::kMainWindowControls.size(); ++i) {
+        if (view::kMainWindowControls[i].name == name) {
+            return m_controls->entries[i].window;
+        }
+    }
+    return nullptr;
+}
+
+HICON MainWindow::stateIcon(int image) const {
+    const auto& icons = m_stateIcons.get();
+    return image >= 1 && static_cast<std::size_t>(image) <= icons.size() ? icons[static_cast<std::size_t>(image - 1)]
+                                                                         : nullptr;
+}
+
+HICON MainWindow::windowIcon() const {
+    auto* own =
+        static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    if (own != nullptr) {
+        return own;
+    }
+    if (m_drawnWindowIcon.get().empty()) {
+        // Drawn on first use only: an executable with its icon never needs it.
+        m_drawnWindowIcon = pictures::windowIcon(::GetSystemMetrics(SM_CXSMICON));
+    }
+    return m_drawnWindowIcon.get().empty() ? nullptr : m_drawnWindowIcon.get().front();
+}
+
+void MainWindow::setCaption(const std::string& caption) noexcept {
+    try {
+        ::SetWindowTextW(m_window, wide(caption).c_str());
+    } catch (...) {
+        // Out of memory for the conversion: the caption stays.
+    }
+}
+
+view::WindowState MainWindow::state() const noexcept {
+    if (::IsIconic(m_window)) {
+        return view::WindowState::Minimized;
+    }
+    return ::IsZoomed(m_window) ? view::WindowState::Maximized : view::WindowState::Normal;
+}
+
+void MainWindow::setState(view::WindowState wanted) noexcept {
+    if (wanted == state()) {
+        return; // ShowWindow would show a hidden window
+    }
+    switch (wanted) {
+    case view::WindowState::Minimized:
+        ::ShowWindow(m_window, SW_MINIMIZE);
+        break;
+    case view::WindowState::Maximized:
+        ::ShowWindow(m_window, SW_MAXIMIZE);
+        break;
+    case view::WindowState::Normal:
+        ::ShowWindow(m_window, SW_RESTORE);
+        break;
+    }
+}
+
+void MainWindow::show() noexcept {
+    ::ShowWindow(m_window, SW_SHOW);
+}
+
+void MainWindow::hide() noexcept {
+    ::ShowWindow(m_window, SW_HIDE);
+}
+
+void MainWindow::bringToFront() noexcept {
+    if (!::SetForegroundWindow(m_window)) {
+        // Windows keeps the focus with the program the user works in; the
+        // task bar button asks for attention instead.
+        FLASHWINFO flash{sizeof(flash), m_window, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+        ::FlashWindowEx(&flash);
+    }
+}
+
+void MainWindow::close() noexcept {
+    // Queued: the request may come from inside the tray's own message handling.
+    ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    auto& c = *m_controls;
+    switch (message) {
+    case WM_COMMAND: {
+        const auto index = static_cast<std::size_t>(LOWORD(wParam)) - kFirstControlId;
+        const WORD code = HIWORD(wParam);
+        if (lParam == 0 || LOWORD(wParam) < kFirstControlId) {
+            break;
+        }
+        if (code == BN_CLICKED) {
+            if (auto* button = c.find<Win32Button>(index)) {
+                button->clicked();
+                return 0;
+            }
+            if (auto* box = c.find<Win32CheckBox>(index)) {
+                box->clicked();
+                return 0;
+            }
+        } else if (code == EN_CHANGE) {
+            if (auto* box = c.find<Win32TextBox>(index)) {
+                box->changed();
+                return 0;
+            }
+        }
+        break;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->code == LVN_GETDISPINFOW) {
+            const auto index = static_cast<std::size_t>(header->idFrom) - kFirstControlId;
+            if (auto* list = c.find<Win32ListView>(index)) {
+                list->fillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+                return 0;
+            }
+        }
+        break;
+    }
+    case WM_TIMER:
+        if (auto* timer = c.find<Win32Timer>(static_cast<std::size_t>(wParam) - kFirstControlId)) {
+            timer->fired();
+            return 0;
+        }
+        break;
+    case WM_SIZE: {
+        const view::WindowState now = wParam == SIZE_MINIMIZED   ? view::WindowState::Minimized
+                                      : wParam == SIZE_MAXIMIZED ? view::WindowState::Maximized
+                                                                 : view::WindowState::Normal;
+        if (now != m_lastState && (wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED || wParam == SIZE_RESTORED)) {
+            m_lastState = now;
+            // Hiding from inside the state change would leave the task bar
+            // button behind; the handler runs once the change is complete.
+            ::PostMessageW(m_window, kRunResize, 0, 0);
+        }
+        break;
+    }
+    case kRunResize:
+        runHandler(onResize);
+        return 0;
+    case WM_ACTIVATE:
+        // The control that had the focus gets it back when the window is activated again.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            m_focus = focus != nullptr && ::IsChild(m_window, focus) ? focus : m_focus;
+        } else if (!HIWORD(wParam)) {
+            HWND focus = m_focus != nullptr && ::IsWindow(m_focus) ? m_focus : control("cmdMonitorOpen");
+            ::SetFocus(focus);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        // The window disappears at once; the program ends once the core has unloaded.
+        runHandler(onClose);
+        ::ShowWindow(m_window, SW_HIDE);
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+} // namespace ui::win32
