@@ -1,0 +1,56 @@
+// Sentrel on Windows: the main window on the Win32 API, driving the core.
+
+#include "app/frmMain.h"
+#include "app/modKorvelIni.h"
+#include "ui/win32/Win32Host.h"
+#include "ui/win32/Win32MainWindow.h"
+#include "ui/win32/Win32MessageLoop.h"
+
+#include <windows.h>
+
+// After <windows.h>, which it depends on.
+#include <commctrl.h>
+
+#include <chrono>
+
+namespace {
+
+// How long the program waits at its end for settings still being written.
+constexpr std::chrono::seconds kSettingsFlushLimit{10};
+
+int runProgram() {
+    // The list view and the standard controls; the manifest picks version 6 of them.
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES;
+    ::InitCommonControlsEx(&classes);
+
+    ui::win32::MessageLoopWin32 loop;
+    ui::win32::MainWindow window;
+    // Tab and the access keys move between the window's controls.
+    loop.setDialogWindow(window.handle());
+    ui::win32::Host host(window, loop);
+    frmMain form(window.controls(), host);
+    // The window's close box, the tray's Exit and the session ending all come
+    // here: a copy under way is finished before the program ends.
+    window.onClose = [&form] { form.Form_Unload(); };
+    form.Form_Load();
+    window.show();
+    const int status = loop.run();
+    // The settings store writes in the background: what it was asked to
+    // write last reaches the file before the program ends.
+    flushIniWrites(kSettingsFlushLimit);
+    return status;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    try {
+        return runProgram();
+    } catch (...) {
+        // A GUI program has no console to write to.
+        ::MessageBoxW(nullptr, L"An unexpected error ended the program.", L"Sentrel", MB_OK | MB_ICONERROR);
+        return 2;
+    }
+}
