@@ -84,31 +84,59 @@ public:
 
     // Closes the program's visible windows as the user's close box does, and
     // waits for it to end; its exit code, or -1 when it did not end.
-    int close(DWORD timeoutMs = 60000) {
+    int close() {
+        const auto windows = visibleWindows();
+        for (HWND window : windows) {
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        return windows.empty() ? -1 : exitCode();
+    }
+
+    // Tells the program's visible windows that the session ends, as Windows
+    // does at log-off, and waits for it to end; its exit code, or -1.
+    int endSession() {
+        const auto windows = visibleWindows();
+        for (HWND window : windows) {
+            DWORD_PTR answer = 0;
+            ::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+            if (answer == FALSE) {
+                return -1; // the program refused to let the session end
+            }
+        }
+        for (HWND window : windows) {
+            ::PostMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        }
+        return windows.empty() ? -1 : exitCode();
+    }
+
+private:
+    std::vector<HWND> visibleWindows() const {
         struct Search {
             DWORD id;
-            int closed = 0;
-        } search{m_id};
+            std::vector<HWND> found;
+        } search{m_id, {}};
         ::EnumWindows(
             [](HWND window, LPARAM data) -> BOOL {
-                auto& found = *reinterpret_cast<Search*>(data);
+                auto& wanted = *reinterpret_cast<Search*>(data);
                 DWORD owner = 0;
                 ::GetWindowThreadProcessId(window, &owner);
-                if (owner == found.id && ::IsWindowVisible(window)) {
-                    ::PostMessageW(window, WM_CLOSE, 0, 0);
-                    ++found.closed;
+                if (owner == wanted.id && ::IsWindowVisible(window)) {
+                    wanted.found.push_back(window);
                 }
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&search));
-        if (search.closed == 0 || ::WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) {
+        return search.found;
+    }
+
+    int exitCode() const {
+        if (::WaitForSingleObject(m_process, 60000) != WAIT_OBJECT_0) {
             return -1;
         }
         DWORD code = 0;
         return ::GetExitCodeProcess(m_process, &code) ? static_cast<int>(code) : -1;
     }
 
-private:
     HANDLE m_process = nullptr;
     DWORD m_id = 0;
 };
@@ -187,6 +215,16 @@ TEST_F(Win32Program, AFileHeldByAnotherProgramIsLoggedOpenThenFree) {
     ASSERT_EQ(text.size(), 3u);
     EXPECT_NE(text[1].find(",Open,5,5 bytes,"), std::string::npos) << text[1];
     EXPECT_NE(text[2].find(",Free,5,5 bytes,"), std::string::npos) << text[2];
+}
+
+TEST_F(Win32Program, TheSessionEndingClosesItAsTheUserWould) {
+    Program program(app);
+    ASSERT_TRUE(program.started());
+    ASSERT_TRUE(waitForLogLines(1));
+    EXPECT_EQ(program.endSession(), 0) << "the program ends by itself, its unload done";
+    const auto settings = testsupport::readFile(app.path("Settings.ini"));
+    EXPECT_NE(settings.find("FOLLOWLOG=1"), std::string::npos) << "the settings reach the file first";
+    EXPECT_EQ(logLines().size(), 1u);
 }
 
 } // namespace

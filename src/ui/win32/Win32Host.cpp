@@ -203,6 +203,7 @@ std::shared_ptr<Waker> Host::waker() noexcept {
 }
 
 void Host::quit() noexcept {
+    m_quitRequested = true;
     m_loop.quit();
 }
 

@@ -42,6 +42,8 @@ public:
     void waitForMessagesAtMost(std::chrono::milliseconds atMost) noexcept override;
     std::shared_ptr<Waker> waker() noexcept override;
     void quit() noexcept override;
+    // Whether the window has said the program may end.
+    bool quitRequested() const noexcept { return m_quitRequested; }
     // Closes the open menu, then cancels every dialog and message box of this
     // thread: each one's modal loop returns as if the user had cancelled it.
     void endNestedLoops() noexcept override;
@@ -61,6 +63,7 @@ private:
     MainWindow& m_window;
     MessageLoopWin32& m_loop;
     platform::win32::NotifyWindow m_tray;
+    bool m_quitRequested = false;
     // Shared with the tone's thread, which may outlive the host.
     std::shared_ptr<std::atomic<bool>> m_playing = std::make_shared<std::atomic<bool>>(false);
 };

@@ -18,6 +18,30 @@ namespace {
 // How long the program waits at its end for settings still being written.
 constexpr std::chrono::seconds kSettingsFlushLimit{10};
 
+struct Session {
+    ui::win32::MainWindow& window;
+    ui::win32::Host& host;
+};
+
+// The session ending (log off, shut down) closes the window as the user
+// would, so that a copy under way is finished rather than cut short, and
+// writes the settings. Once WM_ENDSESSION has returned Windows may end the
+// process at any moment, so all of it happens here, and the program ends
+// itself when it is done. A subclass of the window: the window's own
+// procedure sees every other message as before.
+LRESULT CALLBACK endWithSession(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_ENDSESSION && wParam != FALSE) {
+        auto& session = *reinterpret_cast<Session*>(data);
+        session.window.close();
+        while (!session.host.quitRequested()) {
+            session.host.waitForMessagesAtMost(std::chrono::milliseconds(100));
+        }
+        flushIniWrites(kSettingsFlushLimit);
+        ::ExitProcess(0);
+    }
+    return ::DefSubclassProc(handle, message, wParam, lParam);
+}
+
 int runProgram() {
     // The list view and the standard controls; the manifest picks version 6 of them.
     INITCOMMONCONTROLSEX classes{};
@@ -34,9 +58,12 @@ int runProgram() {
     // The window's close box, the tray's Exit and the session ending all come
     // here: a copy under way is finished before the program ends.
     window.onClose = [&form] { form.Form_Unload(); };
+    Session session{window, host};
+    ::SetWindowSubclass(window.handle(), endWithSession, 1, reinterpret_cast<DWORD_PTR>(&session));
     form.Form_Load();
     window.show();
     const int status = loop.run();
+    ::RemoveWindowSubclass(window.handle(), endWithSession, 1);
     // The settings store writes in the background: what it was asked to
     // write last reaches the file before the program ends.
     flushIniWrites(kSettingsFlushLimit);
