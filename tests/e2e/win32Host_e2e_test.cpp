@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -59,12 +60,23 @@ protected:
     void endNestedLoopsFromTheirOwnLoop() {
         s_host = &host;
         s_ticks = 0;
+        s_dialogsSeen = 0;
         m_timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
             if (++s_ticks > 200) {
                 ADD_FAILURE() << "a modal loop did not end";
                 std::fflush(stdout);
                 ::ExitProcess(1);
             }
+            // Seen before it is cancelled: a box that never opened proves nothing.
+            ::EnumThreadWindows(
+                ::GetCurrentThreadId(),
+                [](HWND open, LPARAM) -> BOOL {
+                    wchar_t className[16] = {};
+                    ::GetClassNameW(open, className, 16);
+                    s_dialogsSeen += ::IsWindowVisible(open) && std::wstring_view(className) == L"#32770" ? 1 : 0;
+                    return TRUE;
+                },
+                0);
             s_host->endNestedLoops();
         });
     }
@@ -79,6 +91,7 @@ protected:
     Host host{window, loop};
     static inline Host* s_host = nullptr;
     static inline int s_ticks = 0;
+    static inline int s_dialogsSeen = 0;
 
 private:
     UINT_PTR m_timer = 0;
@@ -87,15 +100,18 @@ private:
 TEST_F(Win32HostLoops, TheUnloadEndsMessageBoxesWithAndWithoutTheWindowShown) {
     endNestedLoopsFromTheirOwnLoop();
     host.showMessage({"Shown while the window is hidden", "Sentrel", MessageIcon::Critical});
+    EXPECT_GT(s_dialogsSeen, 0);
+    s_dialogsSeen = 0;
     window.show();
     host.showMessage({"Shown over the window", "Sentrel", MessageIcon::Warning});
-    SUCCEED();
+    EXPECT_GT(s_dialogsSeen, 0);
 }
 
 TEST_F(Win32HostLoops, TheUnloadCancelsTheFileDialog) {
     window.show();
     endNestedLoopsFromTheirOwnLoop();
     EXPECT_EQ(host.chooseFile("Select a File to Monitor", "All Files|*.*"), std::nullopt);
+    EXPECT_GT(s_dialogsSeen, 0) << "the dialog opened before it was cancelled";
 }
 
 TEST_F(Win32HostLoops, WorkPostedRunsFromTheLoopAndTheWakerEndsAWait) {
