@@ -37,7 +37,9 @@ LRESULT CALLBACK endWithSession(HWND handle, UINT message, WPARAM wParam, LPARAM
             session.host.waitForMessagesAtMost(std::chrono::milliseconds(100));
         }
         flushIniWrites(kSettingsFlushLimit);
-        ::ExitProcess(0);
+        // Not ExitProcess: its clean-up can wait for a lock that another of
+        // the program's threads holds, and under Wine it did not return.
+        ::TerminateProcess(::GetCurrentProcess(), 0);
     }
     return ::DefSubclassProc(handle, message, wParam, lParam);
 }
