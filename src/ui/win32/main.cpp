@@ -1,0 +1,85 @@
+// Sentrel on Windows: the main window on the Win32 API, driving the core.
+
+#include "app/frmMain.h"
+#include "app/modKorvelIni.h"
+#include "ui/win32/Win32Host.h"
+#include "ui/win32/Win32MainWindow.h"
+#include "ui/win32/Win32MessageLoop.h"
+
+#include <windows.h>
+
+// After <windows.h>, which it depends on.
+#include <commctrl.h>
+
+#include <chrono>
+
+namespace {
+
+// How long the program waits at its end for settings still being written.
+constexpr std::chrono::seconds kSettingsFlushLimit{10};
+
+struct Session {
+    ui::win32::MainWindow& window;
+    ui::win32::Host& host;
+};
+
+// The session ending (log off, shut down) closes the window as the user
+// would, so that a copy under way is finished rather than cut short, and
+// writes the settings. Once WM_ENDSESSION has returned Windows may end the
+// process at any moment, so all of it happens here, and the program ends
+// itself when it is done. A subclass of the window: the window's own
+// procedure sees every other message as before.
+LRESULT CALLBACK endWithSession(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_ENDSESSION && wParam != FALSE) {
+        auto& session = *reinterpret_cast<Session*>(data);
+        session.window.close();
+        while (!session.host.quitRequested()) {
+            session.host.waitForMessagesAtMost(std::chrono::milliseconds(100));
+        }
+        flushIniWrites(kSettingsFlushLimit);
+        // Not ExitProcess: its clean-up can wait for a lock that another of
+        // the program's threads holds, and under Wine it did not return.
+        ::TerminateProcess(::GetCurrentProcess(), 0);
+    }
+    return ::DefSubclassProc(handle, message, wParam, lParam);
+}
+
+int runProgram() {
+    // The list view and the standard controls; the manifest picks version 6 of them.
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES;
+    ::InitCommonControlsEx(&classes);
+
+    ui::win32::MessageLoopWin32 loop;
+    ui::win32::MainWindow window;
+    // Tab and the access keys move between the window's controls.
+    loop.setDialogWindow(window.handle());
+    ui::win32::Host host(window, loop);
+    frmMain form(window.controls(), host);
+    // The window's close box, the tray's Exit and the session ending all come
+    // here: a copy under way is finished before the program ends.
+    window.onClose = [&form] { form.Form_Unload(); };
+    Session session{window, host};
+    ::SetWindowSubclass(window.handle(), endWithSession, 1, reinterpret_cast<DWORD_PTR>(&session));
+    form.Form_Load();
+    window.show();
+    const int status = loop.run();
+    ::RemoveWindowSubclass(window.handle(), endWithSession, 1);
+    // The settings store writes in the background: what it was asked to
+    // write last reaches the file before the program ends.
+    flushIniWrites(kSettingsFlushLimit);
+    return status;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    try {
+        return runProgram();
+    } catch (...) {
+        // A GUI program has no console to write to.
+        ::MessageBoxW(nullptr, L"An unexpected error ended the program.", L"Sentrel", MB_OK | MB_ICONERROR);
+        return 2;
+    }
+}

@@ -1,0 +1,230 @@
+// The Windows program as a user runs it, under the real platform: sentrel.exe
+// copied alone into a fresh folder with a Settings.ini that switches
+// monitoring on, a real file changed and held open under it, the window
+// closed as the user closes it, and what it leaves in Log.csv and Copies.
+
+#include "platform/win32/text.h"
+#include "support/fileHolder.h"
+#include "support/tempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using testsupport::TempDir;
+
+// The build gives the program's path in its own form: a Unix path under Wine.
+std::filesystem::path builtProgram() {
+    std::string path = SENTREL_EXECUTABLE;
+    if (!path.empty() && path.front() == '/') {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        path = "Z:" + path;
+    }
+    return testsupport::nativePath(path);
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        result.push_back(text.substr(start, end - start));
+    }
+    return result;
+}
+
+template <typename Condition>
+bool waitFor(Condition done, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// sentrel.exe running from `folder`; ended at once if a test leaves it running.
+class Program {
+public:
+    explicit Program(const TempDir& folder) {
+        std::wstring commandLine = L"\"" + (folder.fsPath() / "sentrel.exe").wstring() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &info)) {
+            ::CloseHandle(info.hThread);
+            m_process = info.hProcess;
+            m_id = info.dwProcessId;
+        }
+    }
+    ~Program() {
+        if (m_process != nullptr) {
+            if (::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+                ::TerminateProcess(m_process, 3);
+                ::WaitForSingleObject(m_process, INFINITE);
+            }
+            ::CloseHandle(m_process);
+        }
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool started() const { return m_process != nullptr; }
+
+    // Closes the program's visible windows as the user's close box does, and
+    // waits for it to end; its exit code, or -1 when it did not end.
+    int close() {
+        const auto windows = visibleWindows();
+        for (HWND window : windows) {
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        return windows.empty() ? -1 : exitCode();
+    }
+
+    // Tells the program's visible windows that the session ends, as Windows
+    // does at log-off, and waits for it to end; its exit code, or -1.
+    int endSession() {
+        const auto windows = visibleWindows();
+        for (HWND window : windows) {
+            DWORD_PTR answer = 0;
+            ::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+            if (answer == FALSE) {
+                return -1; // the program refused to let the session end
+            }
+        }
+        for (HWND window : windows) {
+            ::PostMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        }
+        return windows.empty() ? -1 : exitCode();
+    }
+
+private:
+    std::vector<HWND> visibleWindows() const {
+        struct Search {
+            DWORD id;
+            std::vector<HWND> found;
+        } search{m_id, {}};
+        ::EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto& wanted = *reinterpret_cast<Search*>(data);
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(window, &owner);
+                if (owner == wanted.id && ::IsWindowVisible(window)) {
+                    wanted.found.push_back(window);
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    int exitCode() const {
+        if (::WaitForSingleObject(m_process, 60000) != WAIT_OBJECT_0) {
+            return -1;
+        }
+        DWORD code = 0;
+        return ::GetExitCodeProcess(m_process, &code) ? static_cast<int>(code) : -1;
+    }
+
+    HANDLE m_process = nullptr;
+    DWORD m_id = 0;
+};
+
+class Win32Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        watched = data.write("current.csv", "a,b\r\n");
+        std::filesystem::copy_file(builtProgram(), app.fsPath() / "sentrel.exe");
+        app.write("Settings.ini",
+                  "[Main]\r\nINTERVAL=100\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
+        log = app.path("Log.csv");
+    }
+    std::vector<std::string> logLines() const { return lines(testsupport::readFile(log)); }
+    bool waitForLogLines(std::size_t count) const {
+        return waitFor([&] { return logLines().size() >= count; }, 60);
+    }
+    bool hasCopyHolding(const std::string& bytes) const {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(app.fsPath() / "Copies", error)) {
+            if (testsupport::readFile(testsupport::utf8(entry.path())) == bytes) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    TempDir app;
+    TempDir data;
+    std::string watched;
+    std::string log;
+};
+
+TEST_F(Win32Program, WatchesLogsCopiesAndAppendsAfterARestart) {
+    {
+        Program program(app);
+        ASSERT_TRUE(program.started());
+        ASSERT_TRUE(waitForLogLines(1)) << "the first look at the file is logged";
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        data.write("current.csv", "a,b\r\nc,d\r\n");
+        ASSERT_TRUE(waitForLogLines(2));
+        ASSERT_TRUE(waitFor([&] { return hasCopyHolding("a,b\r\nc,d\r\n"); }, 60));
+        EXPECT_EQ(program.close(), 0) << "the close box ends the program normally";
+    }
+    const auto first = logLines();
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_NE(first[0].find(",Free,5,5 bytes,"), std::string::npos) << first[0];
+    EXPECT_NE(first[1].find(",Free,10,10 bytes,"), std::string::npos) << first[1];
+    const auto settings = testsupport::readFile(app.path("Settings.ini"));
+    EXPECT_NE(settings.find("MONITOR=1"), std::string::npos);
+    EXPECT_NE(settings.find("FOLLOWLOG=1"), std::string::npos) << "defaults reach the file before the end";
+
+    Program again(app);
+    ASSERT_TRUE(again.started());
+    ASSERT_TRUE(waitForLogLines(3)) << "a restart logs the file again";
+    EXPECT_EQ(again.close(), 0);
+    const auto after = logLines();
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(after[0], first[0]) << "the log is appended to, never rewritten";
+    EXPECT_EQ(after[1], first[1]);
+    EXPECT_NE(after[2].find(",Free,10,10 bytes,"), std::string::npos) << after[2];
+}
+
+TEST_F(Win32Program, AFileHeldByAnotherProgramIsLoggedOpenThenFree) {
+    Program program(app);
+    ASSERT_TRUE(program.started());
+    ASSERT_TRUE(waitForLogLines(1));
+    {
+        testsupport::FileHolder holder(watched, "w");
+        ASSERT_TRUE(holder.holding());
+        ASSERT_TRUE(waitForLogLines(2));
+    }
+    ASSERT_TRUE(waitForLogLines(3));
+    EXPECT_EQ(program.close(), 0);
+    const auto text = logLines();
+    ASSERT_EQ(text.size(), 3u);
+    EXPECT_NE(text[1].find(",Open,5,5 bytes,"), std::string::npos) << text[1];
+    EXPECT_NE(text[2].find(",Free,5,5 bytes,"), std::string::npos) << text[2];
+}
+
+TEST_F(Win32Program, TheSessionEndingClosesItAsTheUserWould) {
+    Program program(app);
+    ASSERT_TRUE(program.started());
+    ASSERT_TRUE(waitForLogLines(1));
+    EXPECT_EQ(program.endSession(), 0) << "the program ends by itself, its unload done";
+    const auto settings = testsupport::readFile(app.path("Settings.ini"));
+    EXPECT_NE(settings.find("FOLLOWLOG=1"), std::string::npos) << "the settings reach the file first";
+    EXPECT_EQ(logLines().size(), 1u);
+}
+
+} // namespace
