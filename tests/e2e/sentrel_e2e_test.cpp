@@ -5,6 +5,7 @@
 #include "copies/unfinishedCopies.h"
 #include "support/childProcess.h"
 #include "support/tempDir.h"
+#include "support/waitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -18,21 +19,10 @@
 
 namespace {
 
+using testsupport::waitFor;
+
 std::size_t lineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
-// Waits until `done` holds, up to `seconds`.
-template <typename Condition>
-bool waitFor(Condition done, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 // Copies the program alone into `app` with settings that watch `watched`, and starts it.
@@ -54,10 +44,10 @@ TEST(EndToEnd, WatchesLogsAndCopiesFromItsOwnFolder) {
     ASSERT_TRUE(child.has_value());
 
     const auto log = app.path("Log.csv");
-    ASSERT_TRUE(waitFor([&] { return lineCount(testsupport::readFile(log)) >= 1; }, 30));
+    ASSERT_TRUE(waitFor([&] { return lineCount(testsupport::readFile(log)) >= 1; }, std::chrono::seconds(30)));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     data.write("current.csv", "a,b\r\nc,d\r\n");
-    ASSERT_TRUE(waitFor([&] { return lineCount(testsupport::readFile(log)) >= 2; }, 30));
+    ASSERT_TRUE(waitFor([&] { return lineCount(testsupport::readFile(log)) >= 2; }, std::chrono::seconds(30)));
     ASSERT_TRUE(waitFor(
         [&] {
             std::size_t copies = 0;
@@ -66,7 +56,7 @@ TEST(EndToEnd, WatchesLogsAndCopiesFromItsOwnFolder) {
             }
             return copies >= 1;
         },
-        30));
+        std::chrono::seconds(30)));
     child.reset(); // ends the program
 
     const auto text = testsupport::readFile(log);
@@ -104,7 +94,7 @@ TEST(EndToEnd, TheSessionEndingDuringACopyLetsTheCopyFinish) {
             }
             return false;
         },
-        30));
+        std::chrono::seconds(30)));
     ASSERT_EQ(child->terminate(), 0) << "the program ends normally once its copy is done";
     // The copy begins under an unfinished name and takes its own once whole.
     std::vector<std::filesystem::path> left;

@@ -5,6 +5,7 @@
 #include "support/posix/hungFileSystem.h"
 #include "support/posix/spawnedProcess.h"
 #include "support/tempDir.h"
+#include "support/waitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +20,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename Condition>
-bool waitFor(Condition done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 std::size_t lineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));

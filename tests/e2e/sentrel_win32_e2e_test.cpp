@@ -6,6 +6,7 @@
 #include "platform/win32/text.h"
 #include "support/fileHolder.h"
 #include "support/tempDir.h"
+#include "support/waitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@
 #include <vector>
 
 namespace {
+
+using testsupport::waitFor;
 
 using testsupport::TempDir;
 
@@ -39,18 +42,6 @@ std::vector<std::string> lines(const std::string& text) {
         result.push_back(text.substr(start, end - start));
     }
     return result;
-}
-
-template <typename Condition>
-bool waitFor(Condition done, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 // sentrel.exe running from `folder`; ended at once if a test leaves it running.
@@ -152,7 +143,7 @@ protected:
     }
     std::vector<std::string> logLines() const { return lines(testsupport::readFile(log)); }
     bool waitForLogLines(std::size_t count) const {
-        return waitFor([&] { return logLines().size() >= count; }, 60);
+        return waitFor([&] { return logLines().size() >= count; }, std::chrono::seconds(60));
     }
     bool hasCopyHolding(const std::string& bytes) const {
         std::error_code error;
@@ -178,7 +169,7 @@ TEST_F(Win32Program, WatchesLogsCopiesAndAppendsAfterARestart) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         data.write("current.csv", "a,b\r\nc,d\r\n");
         ASSERT_TRUE(waitForLogLines(2));
-        ASSERT_TRUE(waitFor([&] { return hasCopyHolding("a,b\r\nc,d\r\n"); }, 60));
+        ASSERT_TRUE(waitFor([&] { return hasCopyHolding("a,b\r\nc,d\r\n"); }, std::chrono::seconds(60)));
         EXPECT_EQ(program.close(), 0) << "the close box ends the program normally";
     }
     const auto first = logLines();

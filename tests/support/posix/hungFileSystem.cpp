@@ -1,6 +1,7 @@
 #include "support/posix/hungFileSystem.h"
 
 #include "support/childProcess.h"
+#include "support/waitFor.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -21,19 +22,6 @@ namespace testsupport {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Waits until `done` holds, up to `limit`.
-template <typename Condition>
-bool waitUntil(Condition done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 std::string trimmed(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
@@ -67,7 +55,7 @@ HungFileSystem::HungFileSystem() : m_root(std::make_unique<TempDir>()) {
         return;
     }
     std::optional<int> ended;
-    const bool answers = waitUntil(
+    const bool answers = testsupport::waitFor(
         [&] {
             ended = m_process->waitFor(0ms);
             return ended || (state() && isMounted());
@@ -159,7 +147,7 @@ bool HungFileSystem::signalAndWaitFor(int signal, const std::string& word) const
         return false;
     }
     m_process->signal(signal);
-    return waitUntil(
+    return testsupport::waitFor(
         [&] {
             const auto now = state();
             return now && now->first == word;

@@ -6,6 +6,7 @@
 #include "support/posix/hungFileSystem.h"
 #include "support/posix/spawnedProcess.h"
 #include "support/tempDir.h"
+#include "support/waitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -20,18 +21,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename Condition>
-bool waitFor(Condition done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 TEST(HungFileSystem, ServesItsFolderAndHangsUntilReleased) {
     std::atomic<std::uintmax_t> size{0};
