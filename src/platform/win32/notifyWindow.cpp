@@ -1,6 +1,7 @@
 #include "platform/win32/notifyWindow.h"
 
 #include "platform/win32/text.h"
+#include "platform/win32/windowClass.h"
 
 #include <windows.h>
 
@@ -100,14 +101,7 @@ LRESULT CALLBACK notifyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 }
 
 bool registerWindowClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = notifyWindowProc;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kWindowClass;
-        return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
+    static const bool registered = platform::win32::registerWindowClass(kWindowClass, notifyWindowProc);
     return registered;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/win32/Win32MainWindow.h"
 
 #include "platform/win32/text.h"
+#include "platform/win32/windowClass.h"
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/Win32PictureBox.h"
 #include "view/controlTable.h"
@@ -41,16 +42,9 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 bool registerWindowClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = mainWindowProc;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-        windowClass.lpszClassName = kWindowClass;
-        return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
+    static const bool registered =
+        platform::win32::registerWindowClass(kWindowClass, mainWindowProc, ::LoadCursorW(nullptr, IDC_ARROW),
+                                             reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
     return registered;
 }
 

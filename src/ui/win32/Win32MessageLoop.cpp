@@ -1,4 +1,5 @@
 #include "ui/win32/Win32MessageLoop.h"
+#include "platform/win32/windowClass.h"
 
 namespace ui::win32 {
 
@@ -22,14 +23,7 @@ LRESULT CALLBACK postWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 bool registerPostWindowClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = postWindowProc;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kPostWindowClass;
-        return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
+    static const bool registered = platform::win32::registerWindowClass(kPostWindowClass, postWindowProc);
     return registered;
 }
 

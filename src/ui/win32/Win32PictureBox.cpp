@@ -1,4 +1,5 @@
 #include "ui/win32/Win32PictureBox.h"
+#include "platform/win32/windowClass.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,15 +45,8 @@ LRESULT CALLBACK pictureBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 bool registerPictureBoxClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = pictureBoxProc;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = kPictureBoxClass;
-        return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
+    static const bool registered =
+        platform::win32::registerWindowClass(kPictureBoxClass, pictureBoxProc, ::LoadCursorW(nullptr, IDC_ARROW));
     return registered;
 }
 
