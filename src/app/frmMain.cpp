@@ -78,10 +78,7 @@ void frmMain::wireControls() {
     c.chkBalloonTip.onClick = handler(&frmMain::chkBalloonTip_Click);
     c.chkFollowLog.onClick = handler(&frmMain::chkFollowLog_Click);
     c.txtInterval.onChange = handler(&frmMain::txtInterval_Change);
-    c.cmdFileOpen.onClick = [this] {
-        const NestedLoop dialog(*this); // the file dialog
-        continueOnError([&] { cmdFileOpen_Click(); });
-    };
+    c.cmdFileOpen.onClick = handler(&frmMain::cmdFileOpen_Click);
     c.cmdMonitorOpen.onClick = handler(&frmMain::cmdMonitorOpen_Click);
     c.cmdOpenFolder.onClick = handler(&frmMain::cmdOpenFolder_Click);
     c.cmdFolderCopiesOpen.onClick = handler(&frmMain::cmdFolderCopiesOpen_Click);
@@ -160,8 +157,6 @@ void frmMain::Form_Load() {
         std::error_code exists; // an existing folder is fine
         std::filesystem::create_directory(
             std::filesystem::path(std::u8string(folder->begin(), folder->end())) / u8"Copies", exists);
-    }
-    if (const auto folder = m_host.appFolder()) {
         // Copies a killed run left unfinished (LogTemp.csv is made beside the log).
         copies::removeUnfinishedCopies(*folder + "Copies");
         copies::removeUnfinishedCopies(*folder);

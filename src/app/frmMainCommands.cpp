@@ -53,8 +53,12 @@ void frmMain::txtInterval_Change() {
 }
 
 void frmMain::cmdFileOpen_Click() {
+    const auto chosen = [this] {
+        const NestedLoop dialog(*this);
+        return m_host.chooseFile("Select a file to monitor", "All Files|*.*");
+    }();
     // A cancelled dialog leaves the watched path and its setting alone.
-    if (const auto chosen = m_host.chooseFile("Select a file to monitor", "All Files|*.*")) {
+    if (chosen) {
         m_controls.txtFileName.setText(*chosen);
         writeSetting("FileName", m_controls.txtFileName.text());
     }
