@@ -21,7 +21,12 @@ constexpr std::chrono::seconds kSettingsFlushLimit{10};
 struct Session {
     ui::win32::MainWindow& window;
     ui::win32::Host& host;
+    const frmMain& form;
 };
+
+// How long the session's end waits for the unload: about what Windows allows
+// a program at log-off.
+constexpr auto kUnloadLimit = std::chrono::seconds(5);
 
 // The session ending (log off, shut down) closes the window as the user
 // would, so that a copy under way is finished rather than cut short, and
@@ -33,7 +38,12 @@ LRESULT CALLBACK endWithSession(HWND handle, UINT message, WPARAM wParam, LPARAM
     if (message == WM_ENDSESSION && wParam != FALSE) {
         auto& session = *reinterpret_cast<Session*>(data);
         session.window.close();
-        while (!session.host.quitRequested()) {
+        // Until the window has unloaded. Not until the program may quit: a
+        // copy or a box that this message arrived inside of lies lower on the
+        // stack and cannot end while this handler runs.
+        const auto deadline = std::chrono::steady_clock::now() + kUnloadLimit;
+        while (!session.host.quitRequested() && !session.form.unloaded() &&
+               std::chrono::steady_clock::now() < deadline) {
             session.host.waitForMessagesAtMost(std::chrono::milliseconds(100));
         }
         flushIniWrites(kSettingsFlushLimit);
@@ -60,7 +70,7 @@ int runProgram() {
     // The window's close box, the tray's Exit and the session ending all come
     // here: a copy under way is finished before the program ends.
     window.onClose = [&form] { form.Form_Unload(); };
-    Session session{window, host};
+    Session session{window, host, form};
     ::SetWindowSubclass(window.handle(), endWithSession, 1, reinterpret_cast<DWORD_PTR>(&session));
     form.Form_Load();
     window.show();
