@@ -3,6 +3,7 @@
 // monitoring on, a real file changed and held open under it, the window
 // closed as the user closes it, and what it leaves in Log.csv and Copies.
 
+#include "platform/profile.h"
 #include "platform/win32/text.h"
 #include "support/fileHolder.h"
 #include "support/tempDir.h"
@@ -206,6 +207,39 @@ TEST_F(Win32Program, AFileHeldByAnotherProgramIsLoggedOpenThenFree) {
     ASSERT_EQ(text.size(), 3u);
     EXPECT_NE(text[1].find(",Open,5,5 bytes,"), std::string::npos) << text[1];
     EXPECT_NE(text[2].find(",Free,5,5 bytes,"), std::string::npos) << text[2];
+}
+
+// A name the ANSI code page cannot hold is watched, logged and copied under its own name, and still named in
+// the settings after the end.
+TEST_F(Win32Program, WatchesAFileNamedOutsideTheCodePage) {
+    const std::string name = "\xC3\x9C"
+                             "n\xC3\xAF"
+                             "c\xC3\xB8"
+                             "d\xC3\xA9 \xE2\x80\x93 \xE6\x97\xA5\xE6\x9C\xAC"; // Ünïcødé – 日本
+    watched = data.write(name + ".csv", "a,b\r\n");
+    const std::wstring settings = platform::win32::wideFromUtf8(
+        "[Main]\r\nINTERVAL=100\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
+    std::string utf16 = "\xFF\xFE";
+    for (const wchar_t unit : settings) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    app.write("Settings.ini", utf16);
+
+    Program program(app);
+    ASSERT_TRUE(program.started());
+    ASSERT_TRUE(waitForLogLines(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    data.write(name + ".csv", "a,b\r\nc,d\r\n");
+    ASSERT_TRUE(waitForLogLines(2));
+    ASSERT_TRUE(waitFor([&] { return hasCopyHolding("a,b\r\nc,d\r\n"); }, std::chrono::seconds(60)));
+    EXPECT_EQ(program.close(), 0);
+    bool named = false;
+    for (const auto& entry : std::filesystem::directory_iterator(app.fsPath() / "Copies")) {
+        named = named || testsupport::utf8(entry.path().filename()).rfind(name, 0) == 0;
+    }
+    EXPECT_TRUE(named) << "the copy is named after the file";
+    EXPECT_EQ(platform::getProfileString("Main", "filename", "", 750, app.path("Settings.ini")), watched);
 }
 
 TEST_F(Win32Program, TheSessionEndingClosesItAsTheUserWould) {

@@ -55,8 +55,7 @@ bool isHeldOpenByOtherProcess(const std::string& path) {
     // Asking for write access with no sharing fails with a sharing violation
     // whenever any other handle to the file is open, whatever sharing that
     // handle allows. Nothing is read or written.
-    const std::string ansiPath = win32::ansiFromUtf8(path);
-    HANDLE handle = ::CreateFileA(ansiPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE handle = ::CreateFileW(win32::wideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const bool sharingViolation = ::GetLastError() == ERROR_SHARING_VIOLATION;

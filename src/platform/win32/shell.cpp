@@ -11,13 +11,13 @@ namespace platform {
 
 std::optional<RtError> shellOpenDocument(const std::string& file, const std::string& folder,
                                          const std::optional<std::string>& parameters) {
-    const std::string ansiFile = win32::ansiFromUtf8(file);
-    const std::string ansiFolder = win32::ansiFromUtf8(folder);
-    const std::string ansiParameters = parameters ? win32::ansiFromUtf8(*parameters) : std::string();
+    const std::wstring wideFile = win32::wideFromUtf8(file);
+    const std::wstring wideFolder = win32::wideFromUtf8(folder);
+    const std::wstring wideParameters = parameters ? win32::wideFromUtf8(*parameters) : std::wstring();
     // The result is deliberately not examined: a document the shell cannot
     // open produces no message.
-    ::ShellExecuteA(nullptr, nullptr, ansiFile.c_str(), parameters ? ansiParameters.c_str() : nullptr,
-                    ansiFolder.c_str(), SW_SHOWNORMAL);
+    ::ShellExecuteW(nullptr, nullptr, wideFile.c_str(), parameters ? wideParameters.c_str() : nullptr,
+                    wideFolder.c_str(), SW_SHOWNORMAL);
     return std::nullopt;
 }
 

@@ -50,4 +50,14 @@ std::string utf8FromAnsi(std::string_view text) {
     return utf8FromWide(toWide(CP_ACP, text));
 }
 
+bool fitsAnsiCodePage(std::wstring_view text) {
+    if (text.empty() || ::GetACP() == CP_UTF8) {
+        return true;
+    }
+    BOOL usedDefault = FALSE;
+    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                             nullptr, 0, nullptr, &usedDefault);
+    return length > 0 && !usedDefault;
+}
+
 } // namespace platform::win32

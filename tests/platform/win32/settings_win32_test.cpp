@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -258,5 +260,31 @@ TEST_P(AgainstProfileFunctions, SameValuesAndBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, AgainstProfileFunctions, ::testing::Range<std::size_t>(0, cases().size()),
                          [](const auto& testInfo) { return std::string(cases()[testInfo.param].name); });
+
+// A path the ANSI code page cannot hold turns the file into UTF-16 with its mark, the one form in which the
+// profile functions keep every character; the values already there keep theirs, and ANSI-only files stay ANSI.
+TEST(ProfileFunctions, KeepCharactersOutsideTheCodePage) {
+    testsupport::TempDir dir;
+    // "Ünïcødé – 日本.csv"
+    const std::string path = "C:\\Daten\\\xC3\x9C"
+                             "n\xC3\xAF"
+                             "c\xC3\xB8"
+                             "d\xC3\xA9 \xE2\x80\x93 \xE6\x97\xA5\xE6\x9C\xAC.csv";
+    const auto existing = dir.write("existing.ini", "[Main]\r\nINTERVAL=250\r\n[Other]\r\nX=1\r\n");
+    const auto fresh = dir.path("fresh.ini");
+    for (const auto& file : {existing, fresh}) {
+        ASSERT_TRUE(platform::writeProfileString("Main", "FILENAME", path, file)) << file;
+        EXPECT_EQ(platform::getProfileString("Main", "filename", "", 750, file), path) << file;
+        if (::GetACP() != CP_UTF8) {
+            EXPECT_EQ(testsupport::readFile(file).substr(0, 2), "\xFF\xFE") << file;
+        }
+    }
+    EXPECT_EQ(platform::getProfileString("Main", "interval", "", 750, existing), "250");
+    EXPECT_EQ(platform::getProfileString("Other", "x", "", 750, existing), "1");
+
+    const auto plain = dir.write("plain.ini", "[Main]\r\n");
+    ASSERT_TRUE(platform::writeProfileString("Main", "FILENAME", "C:\\plain.csv", plain));
+    EXPECT_EQ(testsupport::readFile(plain), "[Main]\r\nFILENAME=C:\\plain.csv\r\n");
+}
 
 } // namespace
