@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 #include <variant>
 
 namespace ui::win32 {
@@ -148,16 +149,7 @@ MainWindow::MainWindow() : m_controls(std::make_unique<Controls>()) {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(form.font)), FALSE);
 
-    const auto scaled = [this](int size) { return ::MulDiv(size, m_dpi, 96); };
-    m_stateIcons = pictures::stateIcons(scaled(view::findControl("imgList")->imageSize));
-    m_frames = pictures::animationFrames(scaled(view::findControl("imlAnimation")->imageSize));
-    m_logo = pictures::logo(pixels(view::findControl("picMain")->rect->width));
-    const int listSide = scaled(view::findControl("imgList")->imageSize);
-    m_stateImages =
-        ::ImageList_Create(listSide, listSide, ILC_COLOR32 | ILC_MASK, static_cast<int>(m_stateIcons.get().size()), 0);
-    for (HICON icon : m_stateIcons.get()) {
-        ::ImageList_AddIcon(m_stateImages, icon);
-    }
+    makePictures();
     try {
         createControls();
     } catch (...) {
@@ -180,6 +172,87 @@ void MainWindow::release() noexcept {
     for (const auto& [design, font] : m_fonts) {
         ::DeleteObject(font);
     }
+}
+
+void MainWindow::makePictures() {
+    const auto scaled = [this](int size) { return ::MulDiv(size, m_dpi, 96); };
+    m_stateIcons = pictures::stateIcons(scaled(view::findControl("imgList")->imageSize));
+    m_frames = pictures::animationFrames(scaled(view::findControl("imlAnimation")->imageSize));
+    m_logo = pictures::logo(pixels(view::findControl("picMain")->rect->width));
+    const int listSide = scaled(view::findControl("imgList")->imageSize);
+    m_stateImages =
+        ::ImageList_Create(listSide, listSide, ILC_COLOR32 | ILC_MASK, static_cast<int>(m_stateIcons.get().size()), 0);
+    for (HICON icon : m_stateIcons.get()) {
+        ::ImageList_AddIcon(m_stateImages, icon);
+    }
+}
+
+std::vector<HICON> MainWindow::imagesFor(const view::ControlDesign& design) const {
+    if (design.imageList == "imlAnimation") {
+        return m_frames.get();
+    }
+    if (design.imageList == "imgList") {
+        return m_stateIcons.get();
+    }
+    return {};
+}
+
+RECT MainWindow::placeOf(const view::TwipsRect& rect) const {
+    return {pixels(rect.left), pixels(rect.top), pixels(rect.left) + pixels(rect.width),
+            pixels(rect.top) + pixels(rect.height)};
+}
+
+void MainWindow::changeDpi(int dpi, const RECT& suggested) {
+    if (dpi > 0 && dpi != m_dpi) {
+        m_dpi = dpi;
+        // The old fonts and image list go once every control has the new ones; the old icons stay, for the
+        // tray may still show one of them.
+        const auto oldFonts = std::exchange(m_fonts, {});
+        HIMAGELIST oldImages = std::exchange(m_stateImages, nullptr);
+        m_retiredIcons.push_back(std::move(m_stateIcons));
+        m_retiredIcons.push_back(std::move(m_frames));
+        m_retiredIcons.push_back(std::move(m_logo));
+        makePictures();
+        ::SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(view::kMainWindow.font)), FALSE);
+        const auto& table = view::kMainWindowControls;
+        for (std::size_t index = 0; index < table.size(); ++index) {
+            const auto& design = table[index];
+            const auto& entry = m_controls->entries[index];
+            if (!design.rect || entry.window == nullptr) {
+                continue;
+            }
+            const RECT place = placeOf(*design.rect);
+            if (auto* box = m_controls->find<Win32PictureBox>(index)) {
+                box->rescale(place, imagesFor(design));
+                if (design.name == "picMain") {
+                    box->showIcon(m_logo.get().front());
+                }
+                continue;
+            }
+            ::SetWindowPos(entry.window, nullptr, place.left, place.top, place.right - place.left,
+                           place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SendMessageW(entry.window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(design.font)), TRUE);
+            if (design.kind == view::ControlKind::ListView) {
+                ::SendMessageW(entry.window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_stateImages));
+                for (std::size_t column = 0; column < design.columns.size(); ++column) {
+                    ::SendMessageW(entry.window, LVM_SETCOLUMNWIDTH, column,
+                                   MAKELPARAM(pixels(design.columns[column].widthTwips), 0));
+                }
+            }
+        }
+        for (const auto& [design, font] : oldFonts) {
+            ::DeleteObject(font);
+        }
+        if (oldImages != nullptr) {
+            ::ImageList_Destroy(oldImages);
+        }
+    }
+    // Where Windows suggests, with the designed client size at the new DPI.
+    RECT outer{0, 0, pixels(view::kMainWindow.clientWidth), pixels(view::kMainWindow.clientHeight)};
+    ::AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
+    ::SetWindowPos(m_window, nullptr, suggested.left, suggested.top, outer.right - outer.left, outer.bottom - outer.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(m_window, nullptr, TRUE);
 }
 
 int MainWindow::pixels(int twips) const {
@@ -219,8 +292,7 @@ void MainWindow::createControls() {
     for (const std::size_t index : order) {
         const auto& design = table[index];
         const auto& rect = *design.rect;
-        const RECT place{pixels(rect.left), pixels(rect.top), pixels(rect.left) + pixels(rect.width),
-                         pixels(rect.top) + pixels(rect.height)};
+        const RECT place = placeOf(rect);
         const std::wstring text = wide(design.text);
         auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(index)));
         const auto child = [&](DWORD exStyle, const wchar_t* windowClass, DWORD style) {
@@ -235,14 +307,8 @@ void MainWindow::createControls() {
         auto& entry = c.entries[index];
         switch (design.kind) {
         case view::ControlKind::PictureBox: {
-            std::vector<HICON> images;
-            if (design.imageList == "imlAnimation") {
-                images = m_frames.get();
-            } else if (design.imageList == "imgList") {
-                images = m_stateIcons.get();
-            }
             auto box = std::make_unique<Win32PictureBox>(m_window, place, rect.width, rect.height, design.border,
-                                                         std::move(images));
+                                                         imagesFor(design));
             if (box->handle() == nullptr) {
                 throw std::runtime_error("a picture box of the main window cannot be created");
             }
@@ -511,6 +577,9 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case kRunResize:
         runHandler(onResize);
+        return 0;
+    case WM_DPICHANGED:
+        changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_ACTIVATE:
         // The control that had the focus gets it back when the window is activated again.

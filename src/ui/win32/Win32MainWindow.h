@@ -61,6 +61,12 @@ private:
     struct Controls;
 
     void createControls();
+    // The state pictures, the animation, the logo and the list's image list at the window's DPI.
+    void makePictures();
+    std::vector<HICON> imagesFor(const view::ControlDesign& design) const;
+    RECT placeOf(const view::TwipsRect& rect) const;
+    // WM_DPICHANGED: every control, font, picture and the window itself at the new DPI.
+    void changeDpi(int dpi, const RECT& suggested);
     // Destroys the window, its controls and what they draw with.
     void release() noexcept;
     HFONT fontFor(const view::Font& font);
@@ -72,7 +78,8 @@ private:
     pictures::Icons m_stateIcons;
     pictures::Icons m_frames;
     pictures::Icons m_logo;
-    mutable pictures::Icons m_drawnWindowIcon; // drawn when first asked for
+    std::vector<pictures::Icons> m_retiredIcons; // from before a DPI change
+    mutable pictures::Icons m_drawnWindowIcon;   // drawn when first asked for
     HIMAGELIST m_stateImages = nullptr;
     std::unique_ptr<Controls> m_controls;
     HWND m_focus = nullptr; // the control that had the focus when the window was left

@@ -65,16 +65,57 @@ Win32PictureBox::Win32PictureBox(HWND parent, const RECT& place, int widthTwips,
                                      place.top, place.right - place.left, place.bottom - place.top, parent, nullptr,
                                      ::GetModuleHandleW(nullptr), this);
     }
-    const RECT area = inside();
     HDC screen = ::GetDC(m_window);
     m_canvas = ::CreateCompatibleDC(screen);
-    m_bitmap = ::CreateCompatibleBitmap(screen, std::max<LONG>(area.right - area.left, 1),
-                                        std::max<LONG>(area.bottom - area.top, 1));
     ::ReleaseDC(m_window, screen);
-    if (m_canvas != nullptr && m_bitmap != nullptr) {
-        m_previousBitmap = ::SelectObject(m_canvas, m_bitmap);
-    }
+    makeCanvas();
     clear();
+}
+
+HBITMAP Win32PictureBox::makeCanvas() noexcept {
+    if (m_canvas == nullptr) {
+        return nullptr;
+    }
+    const RECT area = inside();
+    HDC screen = ::GetDC(m_window);
+    HBITMAP made = ::CreateCompatibleBitmap(screen, std::max<LONG>(area.right - area.left, 1),
+                                            std::max<LONG>(area.bottom - area.top, 1));
+    ::ReleaseDC(m_window, screen);
+    if (made == nullptr) {
+        return nullptr; // the old canvas stays
+    }
+    HBITMAP old = m_bitmap;
+    HGDIOBJ previous = ::SelectObject(m_canvas, made);
+    if (old == nullptr) {
+        m_previousBitmap = previous;
+    }
+    m_bitmap = made;
+    return old;
+}
+
+void Win32PictureBox::rescale(const RECT& place, std::vector<HICON> pictures) noexcept {
+    RECT before = inside();
+    ::SetWindowPos(m_window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto shown = std::find(m_pictures.begin(), m_pictures.end(), m_shown);
+    if (shown != m_pictures.end() && static_cast<std::size_t>(shown - m_pictures.begin()) < pictures.size()) {
+        m_shown = pictures[static_cast<std::size_t>(shown - m_pictures.begin())];
+    }
+    m_pictures = std::move(pictures);
+    if (HBITMAP old = makeCanvas()) {
+        HDC source = ::CreateCompatibleDC(m_canvas);
+        if (source != nullptr) {
+            HGDIOBJ previous = ::SelectObject(source, old);
+            const RECT after = inside();
+            ::SetStretchBltMode(m_canvas, COLORONCOLOR); // the fills are flat colours: no blending
+            ::StretchBlt(m_canvas, 0, 0, after.right - after.left, after.bottom - after.top, source, 0, 0,
+                         before.right - before.left, before.bottom - before.top, SRCCOPY);
+            ::SelectObject(source, previous);
+            ::DeleteDC(source);
+        }
+        ::DeleteObject(old);
+    }
+    ::InvalidateRect(m_window, nullptr, FALSE);
 }
 
 Win32PictureBox::~Win32PictureBox() {

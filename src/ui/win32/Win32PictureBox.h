@@ -31,11 +31,18 @@ public:
     // Shows a picture that is not in the image list (the logo); not owned.
     void showIcon(HICON icon) noexcept;
 
+    // The window moved to a monitor of another DPI: the box takes its new
+    // place and image list, and what was painted into it is scaled along.
+    void rescale(const RECT& place, std::vector<HICON> pictures) noexcept;
+
     // Draws the whole box into `dc` (WM_PAINT, WM_PRINTCLIENT).
     void paint(HDC dc) noexcept;
 
 private:
     RECT inside() const noexcept;
+    // A canvas the size of the inside, selected into m_canvas; the previous one
+    // is returned to the caller (nullptr when there was none).
+    HBITMAP makeCanvas() noexcept;
 
     HWND m_window = nullptr;
     int m_widthTwips;

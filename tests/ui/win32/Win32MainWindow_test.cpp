@@ -86,27 +86,14 @@ bool pumpUntil(MessageLoopWin32& loop, Done done, std::chrono::milliseconds atMo
     return done();
 }
 
-TEST(Win32MainWindow, ControlsAreWhereAndWhatTheFormSays) {
-    MainWindow window;
-    const int dpi = window.dpi();
+// Every control at its designed place and font, and the list's columns at their widths, for `dpi`.
+void expectLaidOutFor(MainWindow& window, int dpi) {
     const auto& form = view::kMainWindow;
     RECT client{};
     ::GetClientRect(window.handle(), &client);
     EXPECT_EQ(client.right, pixels(form.clientWidth, dpi));
     EXPECT_EQ(client.bottom, pixels(form.clientHeight, dpi));
-    EXPECT_EQ(ui::win32::windowText(window.handle()), form.caption);
-    // Fixed size: no maximise box, no sizing border.
-    const auto style = ::GetWindowLongPtrW(window.handle(), GWL_STYLE);
-    EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
-
-    std::vector<std::pair<int, HWND>> tabStops;
-    auto controls = window.controls();
     for (const auto& design : view::kMainWindowControls) {
-        if (design.kind == view::ControlKind::Timer) {
-            view::Timer& timer = design.name == "Timer1" ? controls.Timer1 : controls.Timer2;
-            EXPECT_EQ(timer.interval(), design.value) << design.name;
-            EXPECT_EQ(timer.enabled(), design.enabled) << design.name;
-        }
         if (!design.rect) {
             EXPECT_EQ(window.control(design.name), nullptr) << design.name;
             continue;
@@ -134,22 +121,7 @@ TEST(Win32MainWindow, ControlsAreWhereAndWhatTheFormSays) {
                            font.lfHeight, font.lfWeight),
                   describe(design.name, expectedClass(design.kind), designed, hasText ? std::string(design.text) : "",
                            designedHeight, designedWeight));
-        // Only the controls that take input are Tab stops.
-        const bool input = design.kind != view::ControlKind::Label && design.kind != view::ControlKind::PictureBox;
-        EXPECT_EQ((::GetWindowLongPtrW(control, GWL_STYLE) & WS_TABSTOP) != 0, input) << design.name;
-        if (input) {
-            tabStops.emplace_back(*design.tabIndex, control);
-        }
     }
-    std::sort(tabStops.begin(), tabStops.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    for (std::size_t i = 0; i < tabStops.size(); ++i) {
-        EXPECT_EQ(::GetNextDlgTabItem(window.handle(), tabStops[i].second, FALSE),
-                  tabStops[(i + 1) % tabStops.size()].second)
-            << "after tab stop " << tabStops[i].first;
-    }
-    EXPECT_NE(::GetWindowLongPtrW(window.control("txtFileName"), GWL_STYLE) & ES_READONLY, 0);
-    EXPECT_EQ(::GetWindowLongPtrW(window.control("txtInterval"), GWL_STYLE) & ES_READONLY, 0);
-
     // The list's columns: header and width.
     HWND list = window.control("lstLog");
     const auto columns = view::findControl("lstLog")->columns;
@@ -169,6 +141,43 @@ TEST(Win32MainWindow, ControlsAreWhereAndWhatTheFormSays) {
         EXPECT_EQ(narrow, columns[i].header);
         EXPECT_EQ(column.cx, pixels(columns[i].widthTwips, dpi)) << columns[i].header;
     }
+}
+
+TEST(Win32MainWindow, ControlsAreWhereAndWhatTheFormSays) {
+    MainWindow window;
+    expectLaidOutFor(window, window.dpi());
+    EXPECT_EQ(ui::win32::windowText(window.handle()), view::kMainWindow.caption);
+    // Fixed size: no maximise box, no sizing border.
+    const auto style = ::GetWindowLongPtrW(window.handle(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+
+    std::vector<std::pair<int, HWND>> tabStops;
+    auto controls = window.controls();
+    for (const auto& design : view::kMainWindowControls) {
+        if (design.kind == view::ControlKind::Timer) {
+            view::Timer& timer = design.name == "Timer1" ? controls.Timer1 : controls.Timer2;
+            EXPECT_EQ(timer.interval(), design.value) << design.name;
+            EXPECT_EQ(timer.enabled(), design.enabled) << design.name;
+        }
+        // Only the controls that take input are Tab stops.
+        HWND control = window.control(design.name);
+        const bool input =
+            design.rect && design.kind != view::ControlKind::Label && design.kind != view::ControlKind::PictureBox;
+        if (control != nullptr) {
+            EXPECT_EQ((::GetWindowLongPtrW(control, GWL_STYLE) & WS_TABSTOP) != 0, input) << design.name;
+        }
+        if (input) {
+            tabStops.emplace_back(*design.tabIndex, control);
+        }
+    }
+    std::sort(tabStops.begin(), tabStops.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    for (std::size_t i = 0; i < tabStops.size(); ++i) {
+        EXPECT_EQ(::GetNextDlgTabItem(window.handle(), tabStops[i].second, FALSE),
+                  tabStops[(i + 1) % tabStops.size()].second)
+            << "after tab stop " << tabStops[i].first;
+    }
+    EXPECT_NE(::GetWindowLongPtrW(window.control("txtFileName"), GWL_STYLE) & ES_READONLY, 0);
+    EXPECT_EQ(::GetWindowLongPtrW(window.control("txtInterval"), GWL_STYLE) & ES_READONLY, 0);
 
     // The pictures the tray takes.
     for (int image = 1; image <= view::findControl("imgList")->value; ++image) {
@@ -339,6 +348,36 @@ TEST(Win32MainWindow, APictureBoxKeepsWhatIsPainted) {
     const COLORREF empty = printedPixel(animation, box.right / 2, box.bottom / 2);
     window.controls().picAni.showImage(1);
     EXPECT_NE(printedPixel(animation, box.right / 2, box.bottom / 2), empty);
+}
+
+// Moved to a monitor of another DPI, the window lays itself out anew and keeps what was painted.
+TEST(Win32MainWindow, ADpiChangeScalesEveryControlAndKeepsThePainting) {
+    MessageLoopWin32 loop;
+    MainWindow window;
+    window.show();
+    auto& bar = window.controls().picProgress;
+    bar.fillRectangle(0, 0, bar.width() / 2, bar.height(), view::Colour::rgb(200, 0, 0));
+    HICON before = window.stateIcon(1);
+    const int dpi = window.dpi() * 5 / 4; // the window still fits the test screen
+    RECT suggested{40, 30, 1000, 800};
+    ::SendMessageW(window.handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    loop.pumpMessages();
+    EXPECT_EQ(window.dpi(), dpi);
+    expectLaidOutFor(window, dpi);
+    RECT outer{};
+    ::GetWindowRect(window.handle(), &outer);
+    EXPECT_EQ(outer.left, suggested.left);
+    EXPECT_EQ(outer.top, suggested.top);
+    HWND control = window.control("picProgress");
+    RECT client{};
+    ::GetClientRect(control, &client);
+    EXPECT_EQ(printedPixel(control, client.right / 4, client.bottom / 2), RGB(200, 0, 0));
+    EXPECT_NE(printedPixel(control, client.right * 3 / 4, client.bottom / 2), RGB(200, 0, 0));
+    EXPECT_NE(window.stateIcon(1), before) << "the pictures are drawn anew for the new size";
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(before, &info)) << "the old picture still exists for the tray";
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
 }
 
 TEST(Win32MainWindow, WindowStatesAndClosing) {
