@@ -28,11 +28,13 @@ class File {
 public:
     File() = default;
     ~File() { discard(); }
-    File(File&& other) noexcept : m_native(std::exchange(other.m_native, kClosed)) {}
+    File(File&& other) noexcept
+        : m_native(std::exchange(other.m_native, kClosed)), m_ownRead(std::exchange(other.m_ownRead, false)) {}
     File& operator=(File&& other) noexcept {
         if (this != &other) {
             discard();
             m_native = std::exchange(other.m_native, kClosed);
+            m_ownRead = std::exchange(other.m_ownRead, false);
         }
         return *this;
     }
@@ -87,6 +89,8 @@ private:
     // A file descriptor, or a HANDLE's value; kClosed is also INVALID_HANDLE_VALUE.
     static constexpr std::intptr_t kClosed = -1;
     std::intptr_t m_native = kClosed;
+    // Opened by openForRead where the probe must wait for our reads (Windows).
+    bool m_ownRead = false;
 };
 
 // The identity of the regular file at `path`; empty for folders, devices,

@@ -1,6 +1,7 @@
 #include "platform/fileio.h"
 
 #include "platform/errors.h"
+#include "platform/win32/ownReads.h"
 #include "platform/win32/text.h"
 
 #include <windows.h>
@@ -72,11 +73,20 @@ void File::discard() noexcept {
         ::CloseHandle(handleOf(m_native));
         m_native = kClosed;
     }
+    if (std::exchange(m_ownRead, false)) {
+        win32::leaveOwnRead();
+    }
 }
 
 IoError File::openForRead(const std::string& path) {
     discard();
-    return openInto(m_native, path, GENERIC_READ, OPEN_EXISTING);
+    win32::enterOwnRead();
+    m_ownRead = true;
+    auto error = openInto(m_native, path, GENERIC_READ, OPEN_EXISTING);
+    if (error) {
+        discard();
+    }
+    return error;
 }
 
 IoError File::createForWrite(const std::string& path) {
@@ -192,10 +202,12 @@ IoError File::close() {
     if (m_native == kClosed) {
         return std::nullopt;
     }
-    if (!::CloseHandle(handleOf(std::exchange(m_native, kClosed)))) {
-        return lastError();
+    const bool closed = ::CloseHandle(handleOf(std::exchange(m_native, kClosed))) != 0;
+    IoError error = closed ? std::nullopt : lastError();
+    if (std::exchange(m_ownRead, false)) {
+        win32::leaveOwnRead();
     }
-    return std::nullopt;
+    return error;
 }
 
 std::optional<FileIdentity> identityOf(const std::string& path) {

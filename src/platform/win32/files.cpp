@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/win32/ownReads.h"
 #include "platform/win32/text.h"
 
 #include <windows.h>
@@ -54,7 +55,9 @@ bool isListedPlainFile(const std::string& path) {
 bool isHeldOpenByOtherProcess(const std::string& path) {
     // Asking for write access with no sharing fails with a sharing violation
     // whenever any other handle to the file is open, whatever sharing that
-    // handle allows. Nothing is read or written.
+    // handle allows. Nothing is read or written. Our own copier's reads wait
+    // meanwhile, so that only other programs' handles count.
+    const win32::TestOpenTurn turn(win32::kOwnReadWait);
     HANDLE handle = ::CreateFileW(win32::wideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

@@ -2,6 +2,7 @@
 // handle of another process with full sharing still reads as "Open".
 
 #include "common/modKorvel.h"
+#include "platform/fileio.h"
 #include "platform/win32/text.h"
 #include "support/fileHolder.h"
 #include "support/tempDir.h"
@@ -10,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <chrono>
+#include <thread>
 
 using namespace modSentrel;
 using testsupport::TempDir;
@@ -52,6 +56,19 @@ TEST_F(Win32Probe, HandleOfAnotherProcessIsSeenWhateverItShares) {
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "the probe leaves no error behind";
     EXPECT_EQ(holder.release(), 0);
     EXPECT_FALSE(IsFileLocked(file));
+}
+
+// Our own copier's read handle is not another program's: the probe waits for the read to end.
+TEST_F(Win32Probe, OurOwnReadIsNotAHolder) {
+    const auto file = dir.write("copied.csv", "x");
+    platform::File source;
+    ASSERT_FALSE(source.openForRead(file));
+    std::thread copier([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        source.close();
+    });
+    EXPECT_FALSE(IsFileLocked(file));
+    copier.join();
 }
 
 } // namespace
