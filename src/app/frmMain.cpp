@@ -2,6 +2,7 @@
 // writes its settings.
 
 #include "app/frmMain.h"
+#include "log/changeLog.h"
 
 #include "app/modKorvelIni.h"
 #include "common/continueOnError.h"
@@ -53,8 +54,13 @@ frmMain::frmMain(const frmMainControls& controls, frmMainHost& host)
     : m_controls(controls), m_host(host),
       m_copies([this](copies::CopyRequest request, FileCopyClass& copier) { carryOut(request, copier); }) {
     m_previousMessageSink = setUserMessageSink([this](const UserMessage& message) {
-        const NestedLoop box(*this);
-        m_host.showMessage(message);
+        m_boxes.show(
+            message,
+            [this](const UserMessage& shown) {
+                const NestedLoop box(*this);
+                m_host.showMessage(shown);
+            },
+            [this] { return !m_unloadPending && !m_unloaded; });
     });
     wireControls();
 }
@@ -188,7 +194,10 @@ void frmMain::Form_Unload() {
     m_lastCopyBytes = m_copies.copier().BytesWritten();
     m_lastCopyProgress = std::chrono::steady_clock::now();
     continueOnError([&] { m_frmSysTray.reset(); });
-    m_copies.close([this] { m_host.quit(); });
+    m_copies.close([this] {
+        modKorvel::WriteUnwrittenLogLines(); // the last try; what fails goes to standard error
+        m_host.quit();
+    });
 }
 
 // From the message loop rather than here: the outermost loop has returned,

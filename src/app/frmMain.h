@@ -147,6 +147,7 @@ private:
     frmMainControls m_controls;
     frmMainHost& m_host;
     UserMessageSink m_previousMessageSink;
+    OneBoxPerKind m_boxes;
     std::int16_t AnimationFrame = 0;
     // The one probe of the watched file that may be outstanding; a tick that
     // finds it unanswered records nothing.

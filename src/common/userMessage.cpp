@@ -30,3 +30,40 @@ void showErrorMessage(const std::string& text) {
         // A message that cannot be shown is dropped; the caller carries on.
     }
 }
+
+namespace {
+
+std::string kindOf(const std::string& text) {
+    return text.substr(0, text.find(": "));
+}
+
+} // namespace
+
+void OneBoxPerKind::show(const UserMessage& message, const Draw& draw, const std::function<bool()>& goOn) {
+    const std::string kind = kindOf(message.text);
+    for (auto& box : m_open) {
+        if (box.kind == kind) {
+            ++box.more;
+            box.latest = message;
+            return;
+        }
+    }
+    UserMessage shown = message;
+    for (;;) {
+        m_open.push_back({kind, 0, {}});
+        try {
+            draw(shown);
+        } catch (...) {
+            // A box that cannot be drawn still ends its turn.
+        }
+        OpenBox ended = std::move(m_open.back());
+        m_open.pop_back();
+        if (ended.more == 0 || !goOn()) {
+            return;
+        }
+        shown = std::move(ended.latest);
+        shown.text += ended.more == 1 ? "\n\nThis happened once more while the message was open."
+                                      : "\n\nThis happened " + std::to_string(ended.more) +
+                                            " more times while the message was open.";
+    }
+}

@@ -55,7 +55,13 @@ public:
     }
     void showFileInFolder(const std::string& path) noexcept override { shown.push_back("select:" + path); }
     void openFolder(const std::string& folder) noexcept override { shown.push_back("folder:" + folder); }
-    void showMessage(const UserMessage& message) noexcept override { messages.push_back(message.text); }
+    void showMessage(const UserMessage& message) noexcept override {
+        messages.push_back(message.text);
+        if (whileBoxIsOpen) {
+            auto open = whileBoxIsOpen;
+            open();
+        }
+    }
     void pumpMessages() noexcept override {
         ++pumps;
         if (onPump) {
@@ -77,6 +83,7 @@ public:
     FakeTray tray;
     testsupport::FakeClock fakeClock;
     std::vector<std::string> messages;
+    std::function<void()> whileBoxIsOpen;
     int windowIconsSet = 0;
     std::vector<std::string> dialogs;
     std::optional<std::string> dialogAnswer;
@@ -385,6 +392,36 @@ TEST_F(WatchTickTest, MissingReappearingAndOpenFiles) {
     EXPECT_EQ(view.lstLog.rows[3].record.state, "Open");
     EXPECT_EQ(view.lstLog.rows[3].icon, 2);
     EXPECT_EQ(view.lstLog.rows[4].record.state, "Free");
+}
+
+TEST_F(WatchTickTest, AnUnwritableLogGivesOneBoxAtATimeAndLosesNoLine) {
+    const auto log = app.fsPath() / "Log.csv";
+    std::filesystem::create_directory(log); // appending fails, for root too
+    int size = 100;
+    host.whileBoxIsOpen = [&] {
+        // The user leaves the first box open while the file changes three times.
+        for (int i = 0; host.messages.size() == 1 && i < 3; ++i) {
+            files.write("current.csv", std::string(++size, 'z'));
+            view.Timer1.tick();
+        }
+    };
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 4u);
+    const std::string error = "Error saving to log: 75 - Path/File access error";
+    EXPECT_EQ(host.messages,
+              (std::vector<std::string>{error, error + "\n\nThis happened 3 more times while the message was open."}));
+
+    std::filesystem::remove(log);
+    files.write("current.csv", std::string(++size, 'z'));
+    view.Timer1.tick();
+    const auto lines = logText();
+    ASSERT_EQ(std::count(lines.begin(), lines.end(), '\n'), 5) << lines;
+    std::size_t at = 0;
+    for (const auto& row : view.lstLog.rows) {
+        at = lines.find("," + row.record.sizeInBytes + ",", at);
+        EXPECT_NE(at, std::string::npos) << "every change, in order: " << row.record.sizeInBytes;
+    }
+    EXPECT_EQ(host.messages.size(), 2u);
 }
 
 TEST_F(WatchTickTest, ClearLogViewMakesTheNextTickRecordAgain) {

@@ -1,11 +1,15 @@
 #include "common/modKorvel.h"
 
+#include "common/userMessage.h"
 #include "common/version.h"
 #include "support/tempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
 
 using namespace modKorvel;
 
@@ -127,3 +131,29 @@ TEST_F(FileExistsTest, TrueOnlyForPlainFiles) {
 }
 
 } // namespace
+
+// Boxes that open while one of their kind is open only count; another kind gets its own; none follows once
+// the program is closing.
+TEST(OneBoxPerKind, CountsItsKindAndLetsOthersThrough) {
+    OneBoxPerKind boxes;
+    std::vector<std::string> drawn;
+    bool closing = false;
+    const auto goOn = [&] { return !closing; };
+    std::function<void(const UserMessage&)> draw = [&](const UserMessage& message) {
+        drawn.push_back(message.text);
+        if (drawn.size() == 1) {
+            boxes.show({"Error saving to log: 61 - Disk full", "", MessageIcon::Critical}, draw, goOn);
+            boxes.show({"An error occurred opening 'x': 53 - File not found", "", MessageIcon::Critical}, draw, goOn);
+        }
+    };
+    boxes.show({"Error saving to log: 70 - Permission denied", "", MessageIcon::Critical}, draw, goOn);
+    EXPECT_EQ(drawn,
+              (std::vector<std::string>{
+                  "Error saving to log: 70 - Permission denied", "An error occurred opening 'x': 53 - File not found",
+                  "Error saving to log: 61 - Disk full\n\nThis happened once more while the message was open."}));
+
+    drawn.clear();
+    closing = true;
+    boxes.show({"Error saving to log: 70 - Permission denied", "", MessageIcon::Critical}, draw, goOn);
+    EXPECT_EQ(drawn.size(), 2u) << "the other kind still shows; no follow-up while closing";
+}

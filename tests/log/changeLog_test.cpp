@@ -87,7 +87,7 @@ TEST_F(AppendLogLineTest, NeverTruncatesWhatIsThere) {
     EXPECT_EQ(readFile(log), "earlier run\r\nnext\r\n");
 }
 
-TEST_F(AppendLogLineTest, FailuresAreShownAndLaterLinesAppendOnceTheCauseIsGone) {
+TEST_F(AppendLogLineTest, FailuresAreShownAndTheKeptLinesComeFirstOnceTheCauseIsGone) {
     namespace fs = std::filesystem;
     struct Case {
         const char* name;
@@ -124,9 +124,20 @@ TEST_F(AppendLogLineTest, FailuresAreShownAndLaterLinesAppendOnceTheCauseIsGone)
         c.cure();
         testsupport::runUnprivileged([&] { modKorvel::AppendLogLine("next", log); });
         EXPECT_EQ(messages.size(), 1U);
-        EXPECT_EQ(readFile(log), "kept\r\nnext\r\n");
+        EXPECT_EQ(readFile(log), "kept\r\nlost\r\nnext\r\n");
         fs::remove(file);
     }
+
+    // Still unwritable at the end: the last try fails and the line goes to standard error instead.
+    fs::create_directory(file);
+    modKorvel::AppendLogLine("unwritten", log);
+    EXPECT_EQ(modKorvel::UnwrittenLogLines(), 1U);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(modKorvel::WriteUnwrittenLogLines());
+    const auto said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("1 change(s) could not be written"), std::string::npos) << said;
+    EXPECT_NE(said.find("\nunwritten\n"), std::string::npos) << said;
+    EXPECT_EQ(modKorvel::UnwrittenLogLines(), 0U);
 }
 
 } // namespace
