@@ -170,14 +170,18 @@ QPixmap logo(qreal ratio) {
     });
 }
 
+QPixmap applicationIcon(int size) {
+    return draw(size, 1.0, [](QPainter& p) {
+        sheet(p, QRectF(0.12, 0.04, 0.62, 0.86), kInk);
+        badge(p, kBlue, {0.68, 0.70}, 0.30);
+        eye(p, {0.68, 0.70}, 0.40, kBlue);
+    });
+}
+
 QIcon windowIcon() {
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64}) {
-        icon.addPixmap(draw(size, 1.0, [](QPainter& p) {
-            sheet(p, QRectF(0.12, 0.04, 0.62, 0.86), kInk);
-            badge(p, kBlue, {0.68, 0.70}, 0.30);
-            eye(p, {0.68, 0.70}, 0.40, kBlue);
-        }));
+        icon.addPixmap(applicationIcon(size));
     }
     return icon;
 }

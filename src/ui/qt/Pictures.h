@@ -21,6 +21,10 @@ std::vector<QPixmap> animationFrames(qreal devicePixelRatio = 2.0);
 // The 48 px logo shown beside the title.
 QPixmap logo(qreal devicePixelRatio = 2.0);
 
+// The program's icon, `size` pixels square: the window's icon, and the icon
+// the installed program puts into the desktop's icon theme.
+QPixmap applicationIcon(int size);
+
 // The window's icon at the usual sizes.
 QIcon windowIcon();
 

@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
+#include "common/version.h"
 #include "ui/qt/EndSignals.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
@@ -41,6 +42,10 @@ int main(int argc, char** argv) {
     try {
         QApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Sentrel"));
+        // Lets the desktop match the window with the installed desktop entry,
+        // and so show the entry's name and icon for it.
+        QApplication::setDesktopFileName(
+            QString::fromUtf8(kDesktopId.data(), static_cast<qsizetype>(kDesktopId.size())));
         // The program ends when the window has unloaded and no copy runs, not
         // merely when its last window closes.
         QApplication::setQuitOnLastWindowClosed(false);
