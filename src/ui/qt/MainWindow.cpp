@@ -62,6 +62,41 @@ std::vector<QPixmap> imagesOf(std::string_view imageList) {
     return images;
 }
 
+// What assistive technology calls the controls whose own text does not say
+// what they are: a text box by the caption of the label above it (which then
+// points at it), the others by a name of their own.
+struct AccessibleName {
+    std::string_view control;
+    std::string_view label{};
+    std::string_view name{};
+};
+
+constexpr AccessibleName kAccessibleNames[] = {
+    {"txtInterval", "Label3"},
+    {"txtFileName", "Label4"},
+    {"cmdFileOpen", {}, "Select a file to monitor"}, // its caption is "..."
+    {"lstLog", {}, "Log View"},
+    {"picMain", {}, "Sentrel"},
+    {"picAni", {}, "Watch activity"},
+    {"picProgress", {}, "Copy progress"},
+};
+
+void nameForAssistiveTechnology(const QWidget& window) {
+    for (const auto& entry : kAccessibleNames) {
+        auto* widget = window.findChild<QWidget*>(toQString(entry.control));
+        auto* label = entry.label.empty() ? nullptr : window.findChild<QLabel*>(toQString(entry.label));
+        if (widget == nullptr) {
+            continue;
+        }
+        if (label != nullptr) {
+            label->setBuddy(widget);
+            widget->setAccessibleName(label->text());
+        } else {
+            widget->setAccessibleName(toQString(entry.name));
+        }
+    }
+}
+
 } // namespace
 
 struct MainWindow::Adapters {
@@ -108,6 +143,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_adapters(std::make_
     for (std::size_t i = 0; i + 1 < tabs.size(); ++i) {
         QWidget::setTabOrder(tabs[i].second, tabs[i + 1].second);
     }
+    nameForAssistiveTechnology(*this);
 }
 
 QWidget* MainWindow::createControl(const view::ControlDesign& design) {

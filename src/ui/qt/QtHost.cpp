@@ -4,6 +4,7 @@
 #include "common/modKorvel.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "tray/RestoreFromTrayMessage.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/Pictures.h"
 
@@ -49,7 +50,7 @@ void closeEach(Top top, Close close) {
 
 QtHost::QtHost(MainWindow& window)
     : m_window(window), m_windowIcon(pictures::windowIcon()),
-      m_tray([this](std::uint64_t handle) { return iconFor(handle); }),
+      m_tray([this](std::uint64_t handle) { return iconFor(handle); }, [this] { tray::bringWindowBack(m_window); }),
       m_tones(platform::playTone, [] { QApplication::beep(); }) {
     // The GUI thread's dispatcher; its wakeUp() may be called from any thread.
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();

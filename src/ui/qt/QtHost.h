@@ -1,9 +1,10 @@
 #pragma once
 // What the main window needs beyond its controls, on a Linux desktop: the
-// tray on QSystemTrayIcon, the file dialog, the tone, the desktop's default
-// programs and file manager, message boxes and the event loop. Nothing here
-// makes the GUI thread wait for the desktop: the tone plays on a thread of
-// its own and the file manager answers to the event loop.
+// tray on QSystemTrayIcon with its balloons as the desktop's notifications,
+// the file dialog, the tone, the desktop's default programs and file manager,
+// message boxes and the event loop. Nothing here makes the GUI thread wait
+// for the desktop: the tone plays on a thread of its own, and the
+// notification service and the file manager answer to the event loop.
 
 #include "app/frmMain.h"
 #include "ui/qt/QtTray.h"

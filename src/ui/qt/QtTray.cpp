@@ -37,8 +37,9 @@ QSystemTrayIcon::MessageIcon balloonIcon(std::uint32_t infoFlags) {
 
 } // namespace
 
-QtTray::QtTray(std::function<QIcon(std::uint64_t)> iconFor, QObject* parent)
-    : QObject(parent), m_iconFor(std::move(iconFor)) {}
+QtTray::QtTray(std::function<QIcon(std::uint64_t)> iconFor, std::function<void()> notificationClicked, QObject* parent)
+    : QObject(parent), m_iconFor(std::move(iconFor)),
+      m_notifications([this](const Balloon& balloon) { showIconBalloon(balloon); }, std::move(notificationClicked)) {}
 
 QtTray::~QtTray() = default;
 
@@ -60,6 +61,8 @@ void QtTray::apply(platform::NotifyMessage message, std::uint32_t flags, std::ui
     using platform::NotifyMessage;
     namespace flag = platform::notifyFlag;
     if (message == NotifyMessage::Delete) {
+        // The icon's balloon goes with it, and so does the notification.
+        m_notifications.closeAll();
         m_icon.reset();
         return;
     }
@@ -84,8 +87,17 @@ void QtTray::apply(platform::NotifyMessage message, std::uint32_t flags, std::ui
         m_icon->show();
     }
     if ((flags & flag::Info) != 0) {
-        const int shown = std::max(static_cast<int>(std::min<std::uint32_t>(timeout, 600000)), kMinimumBalloonMs);
-        m_icon->showMessage(texts.infoTitle, texts.info, balloonIcon(infoFlags), shown);
+        // The picture is the one the icon shows now: the watched file's state.
+        m_notifications.show({texts.infoTitle, texts.info, m_iconFor ? m_iconFor(icon) : QIcon(),
+                              balloonIcon(infoFlags),
+                              std::max(static_cast<int>(std::min<std::uint32_t>(timeout, 600000)), kMinimumBalloonMs)});
+    }
+}
+
+void QtTray::showIconBalloon(const Balloon& balloon) {
+    // Without a tray either, the balloon is not shown at all.
+    if (m_icon) {
+        m_icon->showMessage(balloon.title, balloon.text, balloon.kind, balloon.timeoutMs);
     }
 }
 

@@ -14,6 +14,8 @@
 #include "tray/notifyIconProtocol.h"
 #include "view/controlTable.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
@@ -40,14 +42,9 @@ static QString describe(const QString& name, const QRect& place, const QString& 
         .arg(font.bold() ? QStringLiteral(" bold") : QString());
 }
 
-// The next widget that the Tab key reaches.
-static QWidget* nextTab(QWidget* widget) {
-    for (QWidget* next = widget->nextInFocusChain(); next != widget; next = next->nextInFocusChain()) {
-        if ((next->focusPolicy() & Qt::TabFocus) != 0) {
-            return next;
-        }
-    }
-    return widget;
+static QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible != nullptr ? accessible->text(QAccessible::Name) : QString();
 }
 
 class MainWindowViewTest : public QObject {
@@ -60,7 +57,6 @@ private slots:
         QCOMPARE(window.size(), QSize(ui::twipsToPixels(form.clientWidth), ui::twipsToPixels(form.clientHeight)));
         QCOMPARE(window.windowTitle(), toQString(form.caption));
 
-        std::vector<std::pair<int, QWidget*>> tabStops;
         for (const auto& design : view::kMainWindowControls) {
             if (design.kind == view::ControlKind::Timer) {
                 auto* timer = window.findChild<ui::QtTimer*>(toQString(design.name));
@@ -86,13 +82,6 @@ private slots:
             // Only the controls that take input are Tab stops.
             const bool input = design.kind != view::ControlKind::Label && design.kind != view::ControlKind::PictureBox;
             QCOMPARE((widget->focusPolicy() & Qt::TabFocus) != 0, input);
-            if (input) {
-                tabStops.emplace_back(*design.tabIndex, widget);
-            }
-        }
-        std::sort(tabStops.begin(), tabStops.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-        for (std::size_t i = 0; i < tabStops.size(); ++i) {
-            QCOMPARE(nextTab(tabStops[i].second), tabStops[(i + 1) % tabStops.size()].second);
         }
         QVERIFY(qobject_cast<QLineEdit*>(window.control("txtFileName"))->isReadOnly());
 
@@ -102,6 +91,40 @@ private slots:
             const int column = static_cast<int>(i);
             QCOMPARE(window.logModel()->headerData(column, Qt::Horizontal).toString(), toQString(columns[i].header));
             QCOMPARE(window.logView()->columnWidth(column), ui::twipsToPixels(columns[i].widthTwips));
+        }
+    }
+
+    // The window opens with the focus on the first control of the tab order,
+    // and the Tab key walks every control that takes input in that order,
+    // each with a name that assistive technology can read out.
+    void theKeyboardReachesEveryControlInTabOrderAndEachIsNamed() {
+        ui::MainWindow window;
+        std::vector<std::pair<int, QWidget*>> tabStops;
+        for (const auto& design : view::kMainWindowControls) {
+            if (!design.rect) {
+                continue;
+            }
+            QWidget* widget = window.control(toQString(design.name).toLatin1().constData());
+            QVERIFY2(!accessibleName(widget).isEmpty(), design.name.data());
+            if ((widget->focusPolicy() & Qt::TabFocus) != 0) {
+                tabStops.emplace_back(*design.tabIndex, widget);
+            }
+            if (design.kind == view::ControlKind::TextBox) {
+                // Named after the label that points at it.
+                const auto labels = QAccessible::queryAccessibleInterface(widget)->relations(QAccessible::Label);
+                QCOMPARE(labels.size(), 1);
+                QCOMPARE(labels.front().first->text(QAccessible::Name), accessibleName(widget));
+            }
+        }
+        std::sort(tabStops.begin(), tabStops.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(QApplication::focusWidget(), tabStops.front().second);
+        for (std::size_t i = 1; i <= tabStops.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), tabStops[i % tabStops.size()].second->objectName());
         }
     }
 

@@ -1,30 +1,121 @@
 // The Qt host's desktop calls that must not hold up the GUI thread: tones on
-// a thread of their own, the file manager answering to the event loop (a
-// file manager of the test's own on a real session bus), and work posted
-// to the loop.
+// a thread of their own, the file manager and the notification service
+// answering to the event loop (services of the test's own on a real session
+// bus), and work posted to the loop.
 
+#include "ui/qt/DesktopNotifications.h"
 #include "ui/qt/MainWindow.h"
+#include "ui/qt/Pictures.h"
 #include "ui/qt/QtHost.h"
 #include "ui/qt/TonePlayer.h"
 
+#include "app/frmMain.h"
+#include "app/modKorvelIni.h"
 #include "common/modKorvel.h"
+#include "support/tempDir.h"
 
 #include <QApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QImage>
 #include <QTest>
 #include <QThread>
 
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 namespace {
+
+const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
+const QString kNotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+
+// Stands in for the desktop's notification service: takes markup, records
+// every notification and replaces by id, as the desktop's own does.
+class FakeNotificationService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    struct Shown {
+        uint replaces = 0;
+        QString title;
+        QString body;
+        QStringList actions;
+        QVariantMap hints;
+        int timeout = 0;
+    };
+    std::vector<Shown> shown;
+    std::vector<uint> closed;
+
+public slots:
+    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body-markup")}; }
+    uint Notify(const QString& /*appName*/, uint replaces, const QString& /*appIcon*/, const QString& title,
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout) {
+        shown.push_back({replaces, title, body, actions, hints, timeout});
+        return replaces != 0 ? replaces : static_cast<uint>(40 + shown.size());
+    }
+    void CloseNotification(uint id) { closed.push_back(id); }
+};
+
+// The picture an "image-data" hint carries.
+QImage hintedImage(const QVariantMap& hints) {
+    const auto argument = hints.value(QStringLiteral("image-data")).value<QDBusArgument>();
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    bool alpha = false;
+    int bits = 0;
+    int channels = 0;
+    QByteArray data;
+    argument.beginStructure();
+    argument >> width >> height >> stride >> alpha >> bits >> channels >> data;
+    argument.endStructure();
+    if (!alpha || bits != 8 || channels != 4 || data.size() < stride * height) {
+        return {};
+    }
+    return QImage(reinterpret_cast<const uchar*>(data.constData()), width, height, stride, QImage::Format_RGBA8888)
+        .copy();
+}
+
+// The program watching one file with "Balloon Tip on Change" ticked, its
+// window and host on the Qt front end, its files in folders of its own.
+class WatchingProgram {
+public:
+    explicit WatchingProgram(const std::string& fileName)
+        : watched(data.write(fileName, "first")), host(window, app.path() + "/") {
+        app.write("Settings.ini", "[Main]\r\nINTERVAL=20\r\nMONITOR=1\r\nBALLOON=1\r\nFILENAME=" + watched + "\r\n");
+        form = std::make_unique<frmMain>(window.controls(), host);
+        form->Form_Load();
+    }
+    ~WatchingProgram() {
+        form->Form_Unload();
+        flushIniWrites(std::chrono::minutes(1)); // before the folder goes
+    }
+    std::int64_t rows() { return window.logModel()->rows().size(); }
+
+    struct Host : ui::QtHost {
+        Host(ui::MainWindow& window, std::string folder) : QtHost(window), m_folder(std::move(folder)) {}
+        std::optional<std::string> appFolder() noexcept override { return m_folder; }
+        void showMessage(const UserMessage& /*message*/) noexcept override { ++messages; }
+        std::string m_folder;
+        int messages = 0;
+    };
+
+    testsupport::TempDir app;
+    testsupport::TempDir data;
+    const std::string watched;
+    ui::MainWindow window;
+    Host host;
+    std::unique_ptr<frmMain> form;
+};
 
 // Stands in for the desktop's file manager: records what it is asked to
 // show and answers only when told to.
@@ -154,6 +245,95 @@ private slots:
 
         bus.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));
         QDBusConnection::disconnectFromBus(QStringLiteral("file-manager"));
+    }
+
+    // Under a desktop without a tray, the change's balloon is the desktop's
+    // notification; the next one replaces it, and clicking it brings the
+    // window back.
+    void balloonsAreTheDesktopsNotifications() {
+        auto bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("notifications"));
+        if (!bus.isConnected()) {
+            QSKIP("no session bus (the test runs under dbus-run-session where it is installed)");
+        }
+        FakeNotificationService service;
+        QVERIFY(bus.registerObject(kNotificationsPath, &service, QDBusConnection::ExportAllSlots));
+        if (!bus.registerService(kNotifications)) {
+            QSKIP("another notification service owns the name on this bus");
+        }
+        {
+            WatchingProgram program("R&D.csv");
+            const auto bodyOfRow = [&](std::int64_t row) {
+                const auto& list = program.window.controls().lstLog;
+                return QStringLiteral("File: R&amp;D.csv\nState: %1\nSize: %2\nDate Modified: %3")
+                    .arg(QString::fromStdString(*list.subItem(row, ChangeColumn::State)),
+                         QString::fromStdString(*list.subItem(row, ChangeColumn::SizeText)),
+                         QString::fromStdString(*list.subItem(row, ChangeColumn::DateModified)));
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(service.shown.size(), std::size_t{1}, 60000);
+            const auto first = service.shown.front();
+            QCOMPARE(first.title, QStringLiteral("File Changed"));
+            QCOMPARE(first.body, bodyOfRow(1));
+            QCOMPARE(first.replaces, 0u);
+            QCOMPARE(first.timeout, ui::QtTray::kMinimumBalloonMs);
+            QVERIFY(first.actions.contains(QStringLiteral("default")));
+            const auto pictures = ui::pictures::stateIcons();
+            const QImage free = hintedImage(first.hints);
+            QVERIFY(!free.isNull());
+            QCOMPARE(free, QIcon(pictures[0]).pixmap(free.size()).toImage().convertToFormat(free.format()));
+
+            std::filesystem::remove(testsupport::nativePath(program.watched));
+            QTRY_COMPARE_WITH_TIMEOUT(service.shown.size(), std::size_t{2}, 60000);
+            const auto second = service.shown.back();
+            QCOMPARE(second.title, QStringLiteral("File Removed"));
+            QCOMPARE(second.body,
+                     QStringLiteral("File: R&amp;D.csv\nState: No File\nSize: Unknown\nDate Modified: Unknown"));
+            QCOMPARE(second.replaces, 41u);
+            const QImage noFile = hintedImage(second.hints);
+            QCOMPARE(noFile, QIcon(pictures[3]).pixmap(noFile.size()).toImage().convertToFormat(noFile.format()));
+
+            // Put away as the tray would, then the notification is clicked.
+            program.window.show();
+            program.window.setState(view::WindowState::Minimized);
+            program.window.hide();
+            QDBusMessage click =
+                QDBusMessage::createSignal(kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"));
+            click << 41u << QStringLiteral("default");
+            bus.send(click);
+            QTRY_VERIFY_WITH_TIMEOUT(program.window.isVisible(), 60000);
+            QCOMPARE(program.window.state(), view::WindowState::Normal);
+            QCOMPARE(program.host.messages, 0);
+        }
+        // The window's unload takes its notification away.
+        QTRY_COMPARE_WITH_TIMEOUT(service.closed, std::vector<uint>{41u}, 60000);
+        bus.unregisterService(kNotifications);
+        QDBusConnection::disconnectFromBus(QStringLiteral("notifications"));
+    }
+
+    // Without a notification service a balloon goes to the tray's own
+    // balloon, and where there is no tray either, nowhere: no error, and the
+    // watch goes on.
+    void withoutANotificationServiceBalloonsFallBackQuietly() {
+        auto bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected()) {
+            QSKIP("no session bus (the test runs under dbus-run-session where it is installed)");
+        }
+        if (bus.interface()->isServiceRegistered(kNotifications) ||
+            bus.interface()->activatableServiceNames().value().contains(kNotifications)) {
+            QSKIP("this bus has a notification service");
+        }
+        std::vector<QString> fallenBack;
+        ui::DesktopNotifications notifications([&](const ui::Balloon& balloon) { fallenBack.push_back(balloon.title); },
+                                               [] {});
+        notifications.show({QStringLiteral("File Changed"), QStringLiteral("File: a.csv"), QIcon(),
+                            QSystemTrayIcon::Information, 4000});
+        QVERIFY(fallenBack.empty()); // the bus answers to the event loop
+        QTRY_COMPARE_WITH_TIMEOUT(fallenBack, std::vector<QString>{QStringLiteral("File Changed")}, 60000);
+
+        WatchingProgram program("current.csv");
+        QTRY_COMPARE_WITH_TIMEOUT(program.rows(), std::int64_t{1}, 60000);
+        std::filesystem::remove(testsupport::nativePath(program.watched));
+        QTRY_COMPARE_WITH_TIMEOUT(program.rows(), std::int64_t{2}, 60000);
+        QCOMPARE(program.host.messages, 0);
     }
 
     void postedWorkRunsFromTheLoopWhileTheHostLives() {
