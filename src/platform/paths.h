@@ -22,11 +22,12 @@ struct ProgramFolders {
 };
 
 // The folders for an executable lying in `executableFolder`. A copy the user
-// can write beside keeps everything there (the portable way). Elsewhere, on
-// Linux, an installed program, or a copy the user cannot write beside, uses
-// the user's folders: $XDG_DATA_HOME/sentrel (~/.local/share/sentrel) for the
-// data and $XDG_CONFIG_HOME/sentrel (~/.config/sentrel) for the settings,
-// created as needed. On Windows the executable's folder holds everything.
+// can write beside keeps everything there (the portable way). On Linux, a
+// copy the user cannot write beside, or one in the folders programs are
+// installed in (/usr, /opt, ~/.local, ...), uses the user's folders instead:
+// $XDG_DATA_HOME/sentrel (~/.local/share/sentrel) for the data and
+// $XDG_CONFIG_HOME/sentrel (~/.config/sentrel) for the settings, created as
+// needed. On Windows the executable's folder holds everything.
 ProgramFolders programFoldersFor(const std::string& executableFolder);
 // The same for the running executable; nullopt when its folder is unknown.
 std::optional<ProgramFolders> programFolders();

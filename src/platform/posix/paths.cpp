@@ -64,16 +64,22 @@ std::string xdgFolder(const char* variable, const char* fallback) {
     return withoutTrailingSlashes(homeFolder()) + "/" + fallback;
 }
 
-// Where the system keeps installed programs. A program there is installed
-// whoever runs it: root may write there, but its files do not belong there.
-bool isSystemProgramFolder(std::string_view folder) {
+bool isInside(std::string_view folder, std::string_view top) {
+    return folder.starts_with(top) && (folder.size() == top.size() || folder[top.size()] == '/');
+}
+
+// Where programs are installed: the system's folders, and ~/.local (~/.local/bin
+// for one user). A program there is installed whoever runs it: root may write
+// to /usr/bin, and the user to ~/.local/bin, but the program's files do not belong there.
+bool isInstalledProgramFolder(std::string_view folder) {
     for (const std::string_view top :
          {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/opt", "/snap"}) {
-        if (folder.starts_with(top) && (folder.size() == top.size() || folder[top.size()] == '/')) {
+        if (isInside(folder, top)) {
             return true;
         }
     }
-    return false;
+    const std::string home = withoutTrailingSlashes(homeFolder());
+    return !home.empty() && isInside(folder, home + "/.local");
 }
 
 // Whether this process may make files in `folder`: the effective ids decide,
@@ -122,7 +128,7 @@ std::string downloadFolder() {
 } // namespace
 
 ProgramFolders programFoldersFor(const std::string& executableFolder) {
-    if (!isSystemProgramFolder(executableFolder) && canMakeFilesIn(executableFolder)) {
+    if (!isInstalledProgramFolder(executableFolder) && canMakeFilesIn(executableFolder)) {
         return {executableFolder, executableFolder};
     }
     ProgramFolders folders{xdgFolder("XDG_DATA_HOME", ".local/share") + "/sentrel",

@@ -76,8 +76,8 @@ std::string helpText() {
            "Qt's own options (-platform, -style, ...) are passed on to Qt.\n"
            "\n"
            "Run from a folder you can write, Sentrel keeps Settings.ini, Log.csv,\n"
-           "LogTemp.csv and Copies beside its executable. Installed (run from a folder\n"
-           "you cannot write, or from /usr), it keeps Settings.ini in\n"
+           "LogTemp.csv and Copies beside its executable. Installed (in /usr, /opt,\n"
+           "~/.local, ..., or in a folder you cannot write), it keeps Settings.ini in\n"
            "$XDG_CONFIG_HOME/sentrel (~/.config/sentrel) and the others in\n"
            "$XDG_DATA_HOME/sentrel (~/.local/share/sentrel). A second start that\n"
            "would use the same folders brings the running window forward.\n";

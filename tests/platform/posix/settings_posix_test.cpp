@@ -170,6 +170,9 @@ TEST_F(SettingsFileOnPosix, AnInstalledProgramKeepsItsFilesInTheUsersFoldersWhoe
     EXPECT_EQ(installed.settings, m_dir.path() + "/.config/sentrel");
     EXPECT_EQ(modeOf(installed.data), 0700u);
     EXPECT_EQ(modeOf(installed.settings), 0700u);
+    fs::create_directories(m_dir.fsPath() / ".local" / "bin");
+    EXPECT_EQ(platform::programFoldersFor(m_dir.path() + "/.local/bin").data, installed.data)
+        << "installed for this user alone";
 
     const testsupport::TempDir portable;
     const auto beside = platform::programFoldersFor(portable.path());
