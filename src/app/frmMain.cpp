@@ -34,6 +34,10 @@ std::optional<std::string> frmMainHost::appFolder() noexcept {
     }
 }
 
+std::optional<std::string> frmMainHost::settingsFolder() noexcept {
+    return appFolder();
+}
+
 void frmMainHost::endNestedLoops() noexcept {}
 
 void frmMainHost::post(std::function<void()> work) noexcept {
@@ -95,15 +99,15 @@ void frmMain::wireControls() {
     c.Timer2.onTick = handler(&frmMain::Timer2_Timer);
 }
 
-// Settings.ini beside the executable, named through the host so that a test's
-// window keeps its settings in its own folder. The store never throws.
+// Settings.ini in the folder the host names, so that a test's window keeps
+// its settings in its own folder. The store never throws.
 std::string frmMain::readSetting(const char* key, const std::string& defaultValue) {
-    const auto folder = m_host.appFolder();
+    const auto folder = m_host.settingsFolder();
     return folder ? modKorvel::ReadIniSetting(kSection, key, *folder + "Settings.ini", defaultValue) : defaultValue;
 }
 
 void frmMain::writeSetting(const char* key, const std::string& value) {
-    if (const auto folder = m_host.appFolder()) {
+    if (const auto folder = m_host.settingsFolder()) {
         modKorvel::WriteIniSetting(kSection, key, value, *folder + "Settings.ini");
     }
 }

@@ -112,6 +112,11 @@ public:
         frmMain& m_form;
     };
 
+    // Another start of the program asked for this window: it comes back as
+    // the tray's "open" brings it. False once the window is unloading, when
+    // there is no window left to show.
+    bool bringForward() noexcept;
+
     // For the front end and tests.
     frmSysTray* sysTray() const { return m_frmSysTray.get(); }
     bool copyRunning() const { return m_copies.busy(); }

@@ -61,6 +61,9 @@ public:
 
     // The clock and date formats the window reads; the platform's own unless replaced.
     virtual const Clock& clock() const noexcept;
-    // The folder beside the executable, ending in the separator.
+    // The folder of Log.csv, LogTemp.csv and Copies, ending in the separator;
+    // the executable's own unless replaced.
     virtual std::optional<std::string> appFolder() noexcept;
+    // The folder of Settings.ini, ending in the separator; appFolder() unless replaced.
+    virtual std::optional<std::string> settingsFolder() noexcept;
 };

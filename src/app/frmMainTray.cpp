@@ -1,5 +1,6 @@
 // The main window's handling of its tray icon: bring the window back, pop up
-// the menu, and carry out the menu's "open" and "close".
+// the menu, and carry out the menu's "open" and "close"; and bringing the
+// window back when another start of the program asks for it.
 
 #include "app/frmMain.h"
 
@@ -30,6 +31,14 @@ void frmMain::wireSysTray() {
 
 void frmMain::bringBackMainWindow() {
     tray::bringWindowBack(m_controls.window);
+}
+
+bool frmMain::bringForward() noexcept {
+    if (m_unloaded || m_unloadPending) {
+        return false;
+    }
+    bringBackMainWindow(); // never fails: each step runs whatever became of the one before
+    return true;
 }
 
 void frmMain::m_frmSysTray_SysTrayMouseUp(std::int32_t eButton) {

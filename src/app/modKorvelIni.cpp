@@ -1,6 +1,7 @@
 #include "app/modKorvelIni.h"
 
 #include "common/modKorvel.h"
+#include "platform/paths.h"
 #include "platform/profile.h"
 
 #include <algorithm>
@@ -136,11 +137,11 @@ std::optional<std::string> chooseFile(const std::string& IniFile) {
     if (!IniFile.empty()) {
         return IniFile;
     }
-    const auto folder = AppFolder();
-    if (!folder) {
+    const auto folders = platform::programFolders();
+    if (!folders) {
         return std::nullopt;
     }
-    return *folder + "Settings.ini";
+    return appFolderFrom(folders->settings) + "Settings.ini";
 }
 
 void writeValue(const std::string& Section, const std::string& Key, const std::string& value, const std::string& file) {

@@ -1,6 +1,7 @@
 #pragma once
 // The settings store of module modKorvel: one value per key in a section of
-// an initialization file, by default Settings.ini in the application folder.
+// an initialization file, by default Settings.ini in the program's settings
+// folder (the application folder, unless the program is installed).
 // Nothing is kept in memory: reads come from the file, and writes go to it
 // from a thread of the store's own, in the order they were asked for, so that
 // a caller never waits for the disk (each write rewrites the file and syncs
@@ -14,7 +15,7 @@ namespace modKorvel {
 // The stored value of Key (matched without regard to case), at most 749
 // characters. When it is missing or empty, DefaultValue is returned and also
 // written back under the upper-case key. An empty IniFile means Settings.ini in
-// the application folder. The writes to the file asked for before are
+// the program's settings folder. The writes to the file asked for before are
 // carried out first.
 std::string ReadIniSetting(const std::string& Section, const std::string& Key, const std::string& IniFile,
                            const std::string& DefaultValue);

@@ -8,7 +8,7 @@
 namespace testsupport {
 
 // Runs `body` to completion, on another thread where that is needed to drop
-// privileges for it alone.
+// privileges for it alone. The programs it starts run with the same limits.
 void runUnprivileged(const std::function<void()>& body);
 
 } // namespace testsupport

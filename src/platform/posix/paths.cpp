@@ -2,7 +2,9 @@
 
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -45,14 +47,64 @@ std::string homeFolder() {
     return "/";
 }
 
+std::string withoutTrailingSlashes(std::string path) {
+    while (!path.empty() && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+// A base folder of the XDG specification: the variable's value when it is an
+// absolute path (relative ones are to be ignored), else `fallback` in the home folder.
+std::string xdgFolder(const char* variable, const char* fallback) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value == '/') {
+        return withoutTrailingSlashes(value);
+    }
+    return withoutTrailingSlashes(homeFolder()) + "/" + fallback;
+}
+
+bool isInside(std::string_view folder, std::string_view top) {
+    return folder.starts_with(top) && (folder.size() == top.size() || folder[top.size()] == '/');
+}
+
+// Where programs are installed: the system's folders, and ~/.local (~/.local/bin
+// for one user). A program there is installed whoever runs it: root may write
+// to /usr/bin, and the user to ~/.local/bin, but the program's files do not belong there.
+bool isInstalledProgramFolder(std::string_view folder) {
+    for (const std::string_view top :
+         {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/opt", "/snap"}) {
+        if (isInside(folder, top)) {
+            return true;
+        }
+    }
+    const std::string home = withoutTrailingSlashes(homeFolder());
+    return !home.empty() && isInside(folder, home + "/.local");
+}
+
+// Whether this process may make files in `folder`: the effective ids decide,
+// as for the files made afterwards, and a read-only mount answers EROFS.
+bool canMakeFilesIn(const std::string& folder) {
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+// Creates `folder` and whatever is missing above it, private to the user as
+// the XDG specification asks. A folder that cannot be made shows later, when
+// a file in it cannot be written.
+void makeFolders(const std::string& folder) {
+    for (auto slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        ::mkdir(folder.substr(0, slash).c_str(), 0700); // an existing one answers EEXIST
+        if (slash == std::string::npos) {
+            return;
+        }
+    }
+}
+
 // The download folder as the desktop's user-dirs.dirs names it (a line
 // XDG_DOWNLOAD_DIR="$HOME/Downloads"), else ~/Downloads.
 std::string downloadFolder() {
     const std::string home = homeFolder();
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    const std::string config =
-        configHome != nullptr && *configHome == '/' ? std::string(configHome) : home + "/.config";
-    std::ifstream dirs(config + "/user-dirs.dirs");
+    std::ifstream dirs(xdgFolder("XDG_CONFIG_HOME", ".config") + "/user-dirs.dirs");
     std::string line;
     constexpr std::string_view key = "XDG_DOWNLOAD_DIR=";
     while (std::getline(dirs, line)) {
@@ -74,6 +126,25 @@ std::string downloadFolder() {
 }
 
 } // namespace
+
+ProgramFolders programFoldersFor(const std::string& executableFolder) {
+    if (!isInstalledProgramFolder(executableFolder) && canMakeFilesIn(executableFolder)) {
+        return {executableFolder, executableFolder};
+    }
+    ProgramFolders folders{xdgFolder("XDG_DATA_HOME", ".local/share") + "/sentrel",
+                           xdgFolder("XDG_CONFIG_HOME", ".config") + "/sentrel"};
+    makeFolders(folders.data);
+    makeFolders(folders.settings);
+    return folders;
+}
+
+std::optional<ProgramFolders> programFolders() {
+    const auto folder = executableFolder();
+    if (!folder) {
+        return std::nullopt;
+    }
+    return programFoldersFor(*folder);
+}
 
 std::string defaultWatchedPath() {
     return downloadFolder() + "/CURRENT DOWNLOAD/current.csv";

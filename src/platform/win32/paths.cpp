@@ -30,6 +30,19 @@ std::optional<std::string> executableFolder() {
     return win32::utf8FromWide(buffer.substr(0, isRoot ? backslash + 1 : backslash));
 }
 
+// A Windows copy is portable wherever it lies: the user puts it in a folder of their own.
+ProgramFolders programFoldersFor(const std::string& executableFolder) {
+    return {executableFolder, executableFolder};
+}
+
+std::optional<ProgramFolders> programFolders() {
+    const auto folder = executableFolder();
+    if (!folder) {
+        return std::nullopt;
+    }
+    return programFoldersFor(*folder);
+}
+
 std::string defaultWatchedPath() {
     // The download folder on drive Z: that the program was first made for.
     return "Z:\\CURRENT DOWNLOAD\\current.csv";

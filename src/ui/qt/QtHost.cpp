@@ -48,7 +48,7 @@ void closeEach(Top top, Close close) {
 
 } // namespace
 
-QtHost::QtHost(MainWindow& window)
+QtHost::QtHost(MainWindow& window, const std::optional<platform::ProgramFolders>& folders)
     : m_window(window), m_windowIcon(pictures::windowIcon()),
       m_tray([this](std::uint64_t handle) { return iconFor(handle); }, [this] { tray::bringWindowBack(m_window); }),
       m_tones(platform::playTone, [] { QApplication::beep(); }) {
@@ -62,6 +62,10 @@ QtHost::QtHost(MainWindow& window)
     });
     for (const auto& pixmap : pictures::stateIcons()) {
         m_stateIcons.emplace_back(pixmap);
+    }
+    if (folders) {
+        m_dataFolder = appFolderFrom(folders->data);
+        m_settingsFolder = appFolderFrom(folders->settings);
     }
 }
 
@@ -198,6 +202,22 @@ void QtHost::post(std::function<void()> work) noexcept {
         QTimer::singleShot(0, &m_context, [work = std::move(work)] { continueOnError(work); });
     } catch (...) {
         // Out of memory: the work is dropped.
+    }
+}
+
+std::optional<std::string> QtHost::appFolder() noexcept {
+    try {
+        return m_dataFolder ? m_dataFolder : frmMainHost::appFolder();
+    } catch (...) {
+        return std::nullopt; // out of memory
+    }
+}
+
+std::optional<std::string> QtHost::settingsFolder() noexcept {
+    try {
+        return m_settingsFolder ? m_settingsFolder : frmMainHost::settingsFolder();
+    } catch (...) {
+        return std::nullopt;
     }
 }
 

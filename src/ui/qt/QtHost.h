@@ -7,6 +7,7 @@
 // notification service and the file manager answer to the event loop.
 
 #include "app/frmMain.h"
+#include "platform/paths.h"
 #include "ui/qt/QtTray.h"
 #include "ui/qt/TonePlayer.h"
 
@@ -22,7 +23,9 @@ class MainWindow;
 
 class QtHost : public frmMainHost {
 public:
-    explicit QtHost(MainWindow& window);
+    // `folders`: where the window keeps its files; without them, the host's
+    // defaults (the executable's folder).
+    explicit QtHost(MainWindow& window, const std::optional<platform::ProgramFolders>& folders = std::nullopt);
     ~QtHost() override;
     QtHost(const QtHost&) = delete;
     QtHost& operator=(const QtHost&) = delete;
@@ -46,6 +49,8 @@ public:
     // innermost first: each one's exec() returns as if it had been cancelled.
     void endNestedLoops() noexcept override;
     void post(std::function<void()> work) noexcept override;
+    std::optional<std::string> appFolder() noexcept override;
+    std::optional<std::string> settingsFolder() noexcept override;
 
     // The picture behind an icon handle given out above.
     QIcon iconFor(std::uint64_t handle) const;
@@ -55,6 +60,9 @@ public:
 
 private:
     MainWindow& m_window;
+    // Each ending in the separator; unset: the host's defaults.
+    std::optional<std::string> m_dataFolder;
+    std::optional<std::string> m_settingsFolder;
     std::vector<QIcon> m_stateIcons;
     QIcon m_windowIcon;
     QtTray m_tray;

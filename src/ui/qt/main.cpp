@@ -3,15 +3,19 @@
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "common/version.h"
+#include "platform/paths.h"
+#include "ui/qt/CommandLine.h"
 #include "ui/qt/EndSignals.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
+#include "ui/qt/SingleInstance.h"
 
 #include <QApplication>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -28,10 +32,28 @@ bool hasDisplay() {
 // How long the program waits at its end for settings still being written.
 constexpr std::chrono::seconds kSettingsFlushLimit{10};
 
+// --help and --version: the text on standard output, and whether it got there.
+int print(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!hasDisplay()) {
+    const auto commandLine = ui::readCommandLine(argc, argv);
+    switch (commandLine.action) {
+    case ui::CommandLine::Action::Help:
+        return print(ui::helpText());
+    case ui::CommandLine::Action::Version:
+        return print(ui::versionText());
+    case ui::CommandLine::Action::Error:
+        std::fprintf(stderr, "sentrel: %s\nTry 'sentrel --help' for more information.\n", commandLine.error.c_str());
+        return 2;
+    case ui::CommandLine::Action::Run:
+        break;
+    }
+    if (!commandLine.platformGiven && !hasDisplay()) {
         std::fprintf(stderr,
                      "Sentrel needs a graphical desktop, and none was found (DISPLAY is not set).\n"
                      "Start it from your desktop session, or without one under a virtual display:\n"
@@ -50,13 +72,37 @@ int main(int argc, char** argv) {
         // merely when its last window closes.
         QApplication::setQuitOnLastWindowClosed(false);
 
+        // Beside the executable, or in the user's folders when it is installed.
+        const auto folders = platform::programFolders();
+        std::optional<ui::SingleInstance> instance;
+        if (folders) {
+            instance.emplace(folders->data);
+            switch (instance->claim()) {
+            case ui::SingleInstance::Claim::First:
+                break;
+            case ui::SingleInstance::Claim::Forwarded:
+                return 0;
+            case ui::SingleInstance::Claim::Unanswered:
+                std::fprintf(stderr, "Sentrel already runs for %s, but did not answer in time.\n",
+                             folders->data.c_str());
+                return 0;
+            case ui::SingleInstance::Claim::Alone:
+                std::fprintf(stderr, "Sentrel: cannot tell whether another start uses %s; starting all the same.\n",
+                             folders->data.c_str());
+                break;
+            }
+        }
+
         ui::MainWindow window;
-        ui::QtHost host(window);
+        ui::QtHost host(window, folders);
         frmMain form(window.controls(), host);
         window.onClose = [&form] { form.Form_Unload(); };
         ui::closeOnEndSignals(window);
         form.Form_Load();
         window.show();
+        if (instance) {
+            instance->onRequest = [&form] { return form.bringForward(); };
+        }
         const int status = QApplication::exec();
         // The settings store writes in the background: what it was asked to
         // write last reaches the file before the program ends.

@@ -1,7 +1,9 @@
 #include "app/modKorvelIni.h"
+#include "platform/paths.h"
 #include "platform/wholeFile.h"
 
 #include "platform/posix/uniqueFd.h"
+#include "support/posix/scopedEnv.h"
 #include "support/tempDir.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +155,29 @@ TEST_F(SettingsFileOnPosix, ReplacementIsANewFileRenamedIntoPlace) {
     std::string old((std::istreambuf_iterator<char>(reader)), std::istreambuf_iterator<char>());
     EXPECT_EQ(old, m_content);
     EXPECT_EQ(readFile(file), "[Main]\r\nINTERVAL=1\r\n");
+}
+
+// Where the settings and the data go, decided on the real file system. (A
+// copy in a folder the user cannot write is the end-to-end tests' case.)
+TEST_F(SettingsFileOnPosix, AnInstalledProgramKeepsItsFilesInTheUsersFoldersWhoeverRunsIt) {
+    const testsupport::ScopedEnv home("HOME", m_dir.path());
+    const testsupport::ScopedEnv data("XDG_DATA_HOME", "relative/data"); // not absolute: ignored
+    const testsupport::ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+
+    // Root may write to /usr/bin; an installed program's files belong to the user all the same.
+    const auto installed = platform::programFoldersFor("/usr/bin");
+    EXPECT_EQ(installed.data, m_dir.path() + "/.local/share/sentrel");
+    EXPECT_EQ(installed.settings, m_dir.path() + "/.config/sentrel");
+    EXPECT_EQ(modeOf(installed.data), 0700u);
+    EXPECT_EQ(modeOf(installed.settings), 0700u);
+    fs::create_directories(m_dir.fsPath() / ".local" / "bin");
+    EXPECT_EQ(platform::programFoldersFor(m_dir.path() + "/.local/bin").data, installed.data)
+        << "installed for this user alone";
+
+    const testsupport::TempDir portable;
+    const auto beside = platform::programFoldersFor(portable.path());
+    EXPECT_EQ(beside.data, portable.path());
+    EXPECT_EQ(beside.settings, portable.path());
 }
 
 } // namespace
