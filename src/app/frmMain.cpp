@@ -134,6 +134,12 @@ void frmMain::Form_Load() {
     c.window.setCaption(std::string(kAppTitle) + " - file change monitor v" + version);
     m_host.setWindowIcons();
     c.lblSubTitle.setCaption("v" + version);
+    if (const auto folder = m_host.settingsFolder()) {
+        // Told once, here: the settings read and written from now on fail quietly.
+        if (const auto problem = modKorvel::SettingsFileProblem(*folder + "Settings.ini")) {
+            showErrorMessage(*problem);
+        }
+    }
     c.txtInterval.setText(readSetting("Interval", "500"));
     applyInterval();
     c.Timer1.setEnabled(c.chkMonitor.value() == 1);

@@ -1,8 +1,11 @@
 #include "app/modKorvelIni.h"
 
 #include "common/modKorvel.h"
+#include "common/version.h"
+#include "platform/fileio.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
+#include "platform/wholeFile.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -182,6 +185,33 @@ void WriteIniSetting(const std::string& Section, const std::string& Key, const s
     } catch (...) {
         // Failures are ignored by design: the setting simply is not stored.
     }
+}
+
+std::optional<std::string> SettingsFileProblem(const std::string& IniFile) {
+    try {
+        const std::string program(kAppTitle);
+        // The reason as the system gives it, where opening the file the same way fails.
+        const auto because = [&](platform::IoError error, const char* otherwise) {
+            return " (" + (error ? error->text() : std::string(otherwise)) + ").";
+        };
+        const auto content = platform::readWholeFile(IniFile);
+        if (content.status == platform::WholeFile::Status::Failed) {
+            platform::File file;
+            return "The settings file " + IniFile + " cannot be read" +
+                   because(file.openForRead(IniFile), "not a file that can be read") + " " + program +
+                   " runs with its default settings, and changes to them will not be kept.";
+        }
+        // Written back as it is, the way every setting is written: whole, or not at all.
+        if (!platform::replaceWholeFile(IniFile, content.bytes)) {
+            platform::File file;
+            return "The settings file " + IniFile + " cannot be written" +
+                   because(file.openForAppend(IniFile), "it is write-protected") +
+                   " Changes to the settings will not be kept.";
+        }
+    } catch (...) {
+        // Out of memory for the message: nothing to tell.
+    }
+    return std::nullopt;
 }
 
 } // namespace modKorvel

@@ -8,6 +8,7 @@
 // it). Neither routine throws nor reports a failure.
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 namespace modKorvel {
@@ -26,6 +27,12 @@ std::string ReadIniSetting(const std::string& Section, const std::string& Key, c
 // be stored as one line and is not written.
 void WriteIniSetting(const std::string& Section, const std::string& Key, const std::string& NewValue,
                      const std::string& IniFile);
+
+// Whether `IniFile` can keep the settings: empty when it can be read (or does
+// not exist yet) and written; otherwise the message that tells the user why
+// not, naming the file and the reason. Creates a missing file, empty; an
+// existing one is written back unchanged.
+std::optional<std::string> SettingsFileProblem(const std::string& IniFile);
 
 } // namespace modKorvel
 

@@ -203,6 +203,16 @@ TEST_F(MainWindowTest, UnusableStoredValuesLeaveTheDesignedOnes) {
     EXPECT_EQ(view.chkMakeCopy.value(), 0);
 }
 
+TEST_F(MainWindowTest, ASettingsFileThatCannotBeKeptIsToldOnceAndTheDefaultsRun) {
+    std::filesystem::create_directory(app.fsPath() / "Settings.ini");
+    load();
+    view.chkBeep.setValue(1); // a write that cannot be kept says nothing more
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find(app.path("Settings.ini") + " cannot be read"), std::string::npos)
+        << host.messages[0];
+    EXPECT_EQ(view.Timer1.interval(), 500);
+}
+
 TEST_F(MainWindowTest, AGreyedMonitorSwitchLeavesWatchingOff) {
     load("[Main]\r\nMONITOR=2\r\n");
     EXPECT_EQ(view.chkMonitor.value(), 2);
