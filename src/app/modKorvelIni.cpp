@@ -158,7 +158,8 @@ std::string ReadIniSetting(const std::string& Section, const std::string& Key, c
             return DefaultValue;
         }
         settingsWriter().waitFor(*file, kReadWaitLimit);
-        auto value = platform::getProfileString(Section, asciiCase(Key, false), "", platform::kSettingBufferSize, *file);
+        auto value =
+            platform::getProfileString(Section, asciiCase(Key, false), "", platform::kSettingBufferSize, *file);
         if (!value.empty()) {
             return value;
         }

@@ -105,6 +105,7 @@ const WriteCase kWrites[] = {
     {"CrOnlyFileStaysCrOnly", "[Main]\rA=1\r[Other]\rB=2", "Main", "NEW", "v", "[Main]\rA=1\rNEW=v\r[Other]\rB=2"},
     {"CrOnlyFileNewSection", "[Other]\rB=2", "Main", "NEW", "v", "[Other]\rB=2\r[Main]\rNEW=v\r"},
     {"MixedFileTakesItsFirstLineEnd", "[Main]\nA=1\r\n", "Main", "NEW", "v", "[Main]\nA=1\r\nNEW=v\n"},
+    {"CrBeforeAnLfWouldJoinIt", "[Main]\rA=1\r\n\n[Z]\r", "Main", "NEW", "v", "[Main]\rA=1\r\nNEW=v\n\n[Z]\r"},
     {"BlanksAroundNamesDropped", "[Main]\r\n", " Main ", "\tK ", "v", "[Main]\r\nK=v\r\n"},
     {"KeyWithoutEqualsGetsItsValue", "[Main]\r\njunk line\r\n", "Main", "Junk Line", "v", "[Main]\r\njunk line=v\r\n"},
     {"EmptyValue", "[Main]\r\nK=1\r\n", "Main", "K", "", "[Main]\r\nK=\r\n"},

@@ -224,8 +224,11 @@ std::optional<std::string> withValue(std::string_view text, std::string_view sec
         if (!endsAtLineStart(result)) {
             result.append(eol);
         }
-        result.append(key).append("=").append(stored).append(eol);
-        result.append(text.substr(insertAt));
+        // A CR right before an LF would make one line end of the two and swallow the blank line
+        // that follows; the file has LF line ends too, then.
+        const auto rest = text.substr(insertAt);
+        result.append(key).append("=").append(stored).append(eol == "\r" && rest.starts_with('\n') ? "\n" : eol);
+        result.append(rest);
         return result;
     }
 

@@ -218,9 +218,9 @@ const std::vector<Case>& cases() {
         {"ValuesReadingWouldChangeAreQuoted",
          "[Main]\r\n",
          {write("Main", "FILENAME", "/tmp/report.csv "), read("Main", "filename"), write("Main", "A", "  a"),
-          write("Main", "B", "\"b\""), write("Main", "C", "'c'"), write("Main", "D", "\"d"),
-          write("Main", "E", "\"\""), write("Main", "F", "f\x1A"), read("Main", "a"), read("Main", "b"),
-          read("Main", "c"), read("Main", "d"), read("Main", "e"), read("Main", "f")},
+          write("Main", "B", "\"b\""), write("Main", "C", "'c'"), write("Main", "D", "\"d"), write("Main", "E", "\"\""),
+          write("Main", "F", "f\x1A"), read("Main", "a"), read("Main", "b"), read("Main", "c"), read("Main", "d"),
+          read("Main", "e"), read("Main", "f")},
          nullptr,
          ""},
         {"BlanksAroundNames",
@@ -236,10 +236,16 @@ const std::vector<Case>& cases() {
          ""},
         {"KeysWithoutValues",
          "[Main]\r\njunk line\r\n[Other=1\r\nA=1\r\n",
-         {read("Main", "junk line"), read("Main", "[other"), write("Main", "Junk Line", "v"), read("Main", "junk line")},
+         {read("Main", "junk line"), read("Main", "[other"), write("Main", "Junk Line", "v"),
+          read("Main", "junk line")},
          nullptr,
          ""},
-        {"CtrlZIsABlank", "[Main]\r\nA=a\x1A\r\nB=\x1A\x1A" "b\r\n", {read("Main", "a"), read("Main", "b")}, nullptr, ""},
+        {"CtrlZIsABlank",
+         "[Main]\r\nA=a\x1A\r\nB=\x1A\x1A"
+         "b\r\n",
+         {read("Main", "a"), read("Main", "b")},
+         nullptr,
+         ""},
         {"EqualsInValue",
          "[Main]\r\nK=a=b\r\n",
          {read("Main", "k"), write("Main", "K", "c=d"), read("Main", "k")},
@@ -312,7 +318,8 @@ TEST_P(AgainstProfileFunctions, SameValuesAndBytes) {
         for (std::size_t i = 0; i + 1 < real.size(); ++i) {
             EXPECT_EQ(ours[i], c.windows[i]) << "value read #" << i;
             if (real[i] != c.windows[i]) {
-                std::cout << "Wine reads #" << i << " as \"" << real[i] << "\", Windows as \"" << c.windows[i] << "\"\n";
+                std::cout << "Wine reads #" << i << " as \"" << real[i] << "\", Windows as \"" << c.windows[i]
+                          << "\"\n";
             }
         }
     }
