@@ -12,23 +12,16 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr std::string_view kSeparators[] = {".", ",", "\xD9\xAB"};
-
-struct Unit {
-    double divisor;
-    std::string_view word;
-};
-constexpr Unit kUnits[] = {{1073741824.0, " gb"}, {1048576.0, " mb"}, {1024.0, " kb"}};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    struct Unit {
+        double divisor;
+        std::string_view word;
+    };
+    static constexpr Unit kUnits[] = {{1073741824.0, " gb"}, {1048576.0, " mb"}, {1024.0, " kb"}};
     fuzz::Fields in(data, size);
     const auto options = in.next();
     const auto text = in.next();
-    const auto separator = kSeparators[fuzz::Fields::byte(options, 0) % std::size(kSeparators)];
+    const auto separator = fuzz::decimalSeparator(fuzz::Fields::byte(options, 0));
 
     const auto shown = modSentrel::FormatFileSize(text, separator);
     const auto number = convert::parseNumber(text, separator);

@@ -35,6 +35,13 @@ private:
     std::string_view m_rest;
 };
 
+// A decimal separator for the number harnesses: the point, the comma or a
+// multi-byte one (U+066B ARABIC DECIMAL SEPARATOR).
+inline std::string_view decimalSeparator(std::uint8_t choice) {
+    constexpr std::string_view separators[] = {".", ",", "\xD9\xAB"};
+    return separators[choice % 3];
+}
+
 // The text with everything outside printable ASCII escaped, for a report.
 inline std::string visible(std::string_view text) {
     std::string out;

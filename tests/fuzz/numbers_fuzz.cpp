@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr std::string_view kSeparators[] = {".", ",", "\xD9\xAB"};
-
 void checkGeneralForm(double value, std::string_view separator) {
     if (!std::isfinite(value)) {
         return;
@@ -77,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Fields in(data, size);
     const auto options = in.next();
     const auto text = in.next();
-    const auto separator = kSeparators[fuzz::Fields::byte(options, 0) % std::size(kSeparators)];
+    const auto separator = fuzz::decimalSeparator(fuzz::Fields::byte(options, 0));
     const int places = ((fuzz::Fields::byte(options, 1) << 8) | fuzz::Fields::byte(options, 2)) % 1024 - 512;
 
     std::optional<double> raw;
