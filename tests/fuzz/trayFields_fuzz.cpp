@@ -23,24 +23,20 @@ bool isHighSurrogate(char16_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
 }
 
-std::string asUtf8(const std::u16string& units) {
-    return tray::utf8FromUtf16(units);
-}
-
 // The field's units up to its first NUL must be the start of the text, not ending in half a pair.
 template <typename Units>
-std::size_t checkStartOfText(const Units& field, const std::u16string& text, const char* what) {
+std::size_t checkStartOfText(const Units& field, const std::u16string& text, std::string_view utf8, const char* what) {
     std::size_t kept = 0;
     while (kept < field.size() && field[kept] != u'\0') {
         ++kept;
     }
     const std::u16string start(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(kept));
-    fuzz::check(text.compare(0, kept, start) == 0, what, {asUtf8(text), asUtf8(start)});
-    fuzz::check(kept == 0 || !isHighSurrogate(start.back()), "never half a surrogate pair", {asUtf8(text)});
+    fuzz::check(text.compare(0, kept, start) == 0, what, {utf8});
+    fuzz::check(kept == 0 || !isHighSurrogate(start.back()), "never half a surrogate pair", {utf8});
     return kept;
 }
 
-void checkWideField(const std::u16string& text, std::size_t limit) {
+void checkWideField(const std::u16string& text, std::string_view utf8, std::size_t limit) {
     std::array<std::uint8_t, 512> field;
     field.fill(0xA5);
     tray::CopyStringToBytes(text, field, limit);
@@ -49,42 +45,41 @@ void checkWideField(const std::u16string& text, std::size_t limit) {
     for (std::size_t i = 0; i + 1 < used; i += 2) {
         units += static_cast<char16_t>(field[i] | (field[i + 1] << 8));
     }
-    const auto kept = checkStartOfText(units, text, "a wide field holds the start of the text");
+    const auto kept = checkStartOfText(units, text, utf8, "a wide field holds the start of the text");
     if (used >= 2) {
-        fuzz::check(kept <= used / 2 - 1, "a wide field keeps room for its NUL", {asUtf8(text)});
+        fuzz::check(kept <= used / 2 - 1, "a wide field keeps room for its NUL", {utf8});
     }
     for (std::size_t i = 2 * kept; i < used; ++i) {
-        fuzz::check(field[i] == 0, "a wide field is NUL up to its limit", {asUtf8(text)});
+        fuzz::check(field[i] == 0, "a wide field is NUL up to its limit", {utf8});
     }
     for (std::size_t i = used; i < field.size(); ++i) {
-        fuzz::check(field[i] == 0xA5, "nothing past the limit changes", {asUtf8(text)});
+        fuzz::check(field[i] == 0xA5, "nothing past the limit changes", {utf8});
     }
     if (used >= 2) {
         fuzz::check(tray::utf16FromUtf8(tray::wideFieldText(field)) == units.substr(0, kept),
-                    "a wide field reads back as its text", {asUtf8(text)});
+                    "a wide field reads back as its text", {utf8});
     }
 }
 
-void checkNarrowFields(const std::u16string& text) {
+void checkNarrowFields(const std::u16string& text, std::string_view utf8) {
     std::array<char16_t, 64> title;
     tray::setFixedField(title, text);
     std::size_t kept = 0;
     while (kept < title.size() && kept < text.size() && title[kept] == text[kept]) {
         ++kept;
     }
-    fuzz::check(kept + 1 >= std::min(text.size(), title.size()), "a narrow field holds the start of the text",
-                {asUtf8(text)});
+    fuzz::check(kept + 1 >= std::min(text.size(), title.size()), "a narrow field holds the start of the text", {utf8});
     fuzz::check(kept == 0 || kept == text.size() || !isHighSurrogate(title[kept - 1]), "never half a surrogate pair",
-                {asUtf8(text)});
+                {utf8});
     for (std::size_t i = kept; i < title.size(); ++i) {
-        fuzz::check(title[i] == u' ', "then blanks", {asUtf8(text)});
+        fuzz::check(title[i] == u' ', "then blanks", {utf8});
     }
 
     std::array<char16_t, 128> tip;
     tray::setTerminatedField(tip, text);
-    const auto tipKept = checkStartOfText(tip, text, "a tooltip field holds the start of the text");
+    const auto tipKept = checkStartOfText(tip, text, utf8, "a tooltip field holds the start of the text");
     fuzz::check(tipKept == tip.size() || tipKept + 1 >= std::min(text.size(), tip.size()),
-                "a tooltip field keeps all of the text that fits", {asUtf8(text)});
+                "a tooltip field keeps all of the text that fits", {utf8});
 }
 
 void checkMenuAndTooltip(std::string_view utf8, std::string_view steps, std::uint32_t version) {
@@ -138,8 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(tray::utf8FromUtf16(tray::utf16FromUtf8(once)) == once, "UTF-8 to UTF-16 and back is stable",
                 {utf8, once});
 
-    checkWideField(text, limit);
-    checkNarrowFields(text);
+    checkWideField(text, utf8, limit);
+    checkNarrowFields(text, utf8);
     checkMenuAndTooltip(utf8, steps, version);
     return 0;
 }
