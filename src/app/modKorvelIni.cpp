@@ -17,9 +17,6 @@
 
 namespace {
 
-// The profile functions fill a buffer of this many characters, the last one a terminating null.
-constexpr std::size_t kValueBufferSize = 750;
-
 // How long a read waits for the writes before it to reach the file. A disk
 // that does not answer in that time gets no second wait: the reads after it
 // take the file as it is.
@@ -165,7 +162,8 @@ std::string ReadIniSetting(const std::string& Section, const std::string& Key, c
             return DefaultValue;
         }
         settingsWriter().waitFor(*file, kReadWaitLimit);
-        auto value = platform::getProfileString(Section, asciiCase(Key, false), "", kValueBufferSize, *file);
+        auto value =
+            platform::getProfileString(Section, asciiCase(Key, false), "", platform::kSettingBufferSize, *file);
         if (!value.empty()) {
             return value;
         }

@@ -13,8 +13,9 @@
 
 namespace modKorvel {
 
-// The stored value of Key (matched without regard to case), at most 749
-// characters. When it is missing or empty, DefaultValue is returned and also
+// The stored value of Key (matched without regard to case): at most 749
+// characters on Windows, whose profile functions fill a buffer of 750; the
+// whole value elsewhere. When it is missing or empty, DefaultValue is returned and also
 // written back under the upper-case key. An empty IniFile means Settings.ini in
 // the program's settings folder. The writes to the file asked for before are
 // carried out first.

@@ -48,13 +48,21 @@ double roundHalfEven(double value, int places) {
     if (!std::isfinite(value)) {
         return value;
     }
-    const double scale = std::pow(10.0, places);
-    const double scaled = value * scale;
+    // A power of ten up to 1e22 is exact and its inverse is not, so negative
+    // places divide by 10^-places rather than multiply by 10^places.
+    const double scale = std::pow(10.0, places < 0 ? -static_cast<double>(places) : static_cast<double>(places));
+    if (!std::isfinite(scale)) {
+        // More places than any double has digits, or a unit beyond the largest double.
+        return places > 0 ? value : std::copysign(0.0, value);
+    }
+    const double scaled = places < 0 ? value / scale : value * scale;
     if (!std::isfinite(scaled)) {
         return value;
     }
     // nearbyint follows the default rounding mode, which rounds ties to even.
-    return std::nearbyint(scaled) / scale;
+    const double rounded = places < 0 ? std::nearbyint(scaled) * scale : std::nearbyint(scaled) / scale;
+    // Rounded up past the largest double: the value stays as it is.
+    return std::isfinite(rounded) ? rounded : value;
 }
 
 std::optional<double> parseNumber(std::string_view text, std::string_view decimalSeparator) {
@@ -136,6 +144,13 @@ std::optional<std::int32_t> textToInt32(std::string_view text) {
 std::string formatGeneral(double value, std::string_view decimalSeparator) {
     if (value == 0) {
         return "0"; // also for -0
+    }
+    // Rounded to 15 digits, the doubles closest to the largest one would give
+    // 1.79769313486232e+308, beyond the range of a double: they keep the
+    // largest 15-digit number there is, so that the text reads back.
+    constexpr double kLargest15Digits = 1.79769313486231e308;
+    if (std::abs(value) > kLargest15Digits) {
+        value = std::copysign(kLargest15Digits, value);
     }
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);

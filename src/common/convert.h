@@ -10,7 +10,9 @@
 
 namespace convert {
 
-// Rounds to `places` decimal places; an exact half goes to the even last digit.
+// Rounds to `places` decimal places (negative: to tens, hundreds, ...); an
+// exact half goes to the even last digit. A result beyond the range of a
+// double leaves the value as it is.
 double roundHalfEven(double value, int places = 0);
 
 // A decimal number written with `decimalSeparator` (and no thousands
@@ -32,7 +34,8 @@ std::optional<std::int32_t> textToInt32(std::string_view text);
 
 // The shortest general form: at most 15 significant digits, no trailing zeros,
 // no thousands separators, `decimalSeparator` before a fraction, no fraction
-// part for a whole number.
+// part for a whole number. For every finite value the text reads back with
+// parseNumber.
 std::string formatGeneral(double value, std::string_view decimalSeparator);
 // The same with the user's decimal separator.
 std::string formatGeneral(double value);

@@ -8,12 +8,22 @@
 
 #include <new>
 
-std::string appFolderFrom(std::string_view sFolder, char separator) {
-    std::string result(sFolder);
-    if (result.empty() || result.back() != separator) {
-        result += separator;
+namespace {
+
+// A run of separators at the end ("a//") names the same folder as one.
+std::string withOneSeparatorAtTheEnd(std::string_view path, char separator) {
+    while (!path.empty() && path.back() == separator) {
+        path.remove_suffix(1);
     }
+    std::string result(path);
+    result += separator;
     return result;
+}
+
+} // namespace
+
+std::string appFolderFrom(std::string_view sFolder, char separator) {
+    return withOneSeparatorAtTheEnd(sFolder, separator);
 }
 
 namespace modKorvel {
@@ -62,11 +72,7 @@ std::optional<std::string> AddBackslash(std::string_view sPath, char separator) 
     if (sPath.empty()) {
         return std::nullopt;
     }
-    std::string result(sPath);
-    if (result.back() != separator) {
-        result += separator;
-    }
-    return result;
+    return withOneSeparatorAtTheEnd(sPath, separator);
 }
 
 std::optional<std::string> AppFolder() {

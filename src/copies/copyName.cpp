@@ -14,6 +14,19 @@ std::string twoDigits(int value) {
     return text;
 }
 
+// The locale's designator as part of a file name: the user may have set any
+// text, and a separator in it would put a folder into the copy's name.
+// Whatever no Windows file name may hold becomes "_".
+std::string designatorForName(std::string_view designator) {
+    std::string result(designator);
+    for (auto& c : result) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
+            c = '_';
+        }
+    }
+    return result;
+}
+
 std::string stampFor(const Clock& clock) {
     return copyTimestamp(clock.now(), clock.dayHalfDesignators());
 }
@@ -25,7 +38,7 @@ std::string copyTimestamp(const platform::LocalDateTime& time, const platform::D
     std::snprintf(date, sizeof date, "%04d-%02d-%02d ", time.year, time.month, time.day);
     const int hour12 = time.hour % 12 == 0 ? 12 : time.hour % 12;
     return date + twoDigits(hour12) + "-" + twoDigits(time.minute) + "-" + twoDigits(time.second) + " " +
-           (time.hour < 12 ? designators.beforeNoon : designators.afterNoon);
+           designatorForName(time.hour < 12 ? designators.beforeNoon : designators.afterNoon);
 }
 
 CopyNameParts copyNamePartsFor(std::string_view appFolder, std::string_view watchedPath, bool bManual, char separator) {

@@ -15,7 +15,8 @@ namespace copies {
 
 // "yyyy-mm-dd hh-mm-ss ampm": the hour on the 12-hour clock (00:xx and 12:xx
 // both show as 12), then the locale's designator; an empty designator leaves
-// the trailing blank.
+// the trailing blank. Characters of the designator that a file name cannot
+// hold on Windows (separators, ":*?\"<>|", control characters) become "_".
 std::string copyTimestamp(const platform::LocalDateTime& time, const platform::DayHalfDesignators& designators);
 
 // What a copy's name is made of, apart from the time and the counter.

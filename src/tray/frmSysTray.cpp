@@ -80,7 +80,7 @@ void frmSysTray::setTipField(const std::string& sTip) {
     if (m_bWide) {
         CopyStringToBytes(tray::utf16FromUtf8(sTip), m_wide.szTip, CharsToBytes(m_bShell5 ? 128 : 64));
     } else {
-        setFixedField(m_narrow.szTip, tray::utf16FromUtf8(sTip) + u'\0');
+        tray::setTerminatedField(m_narrow.szTip, tray::utf16FromUtf8(sTip));
     }
 }
 
@@ -292,6 +292,10 @@ void frmSysTray::RemoveMenuItem(std::int32_t iIndex) {
         m_items[i - 1].key = std::move(m_items[i].key);
     }
     m_items.pop_back();
+    // The last element is gone: a default that was it is gone with it.
+    if (!IsValidMenuIndex(m_lDefaultIndex)) {
+        m_lDefaultIndex = -1;
+    }
 }
 
 std::int32_t frmSysTray::DefaultMenuIndex() {

@@ -86,6 +86,20 @@ void setFixedField(std::array<char16_t, N>& field, const std::u16string& text) {
     std::fill(field.begin() + static_cast<std::ptrdiff_t>(units), field.end(), u' ');
 }
 
+// A narrow record's tooltip field: the text followed by one NUL, left-aligned,
+// cut at the field's length, the rest blanks. A text that fills the field
+// loses its NUL; one whose cut falls before a surrogate pair has its NUL in
+// the place of the pair.
+template <std::size_t N>
+void setTerminatedField(std::array<char16_t, N>& field, const std::u16string& text) {
+    const std::size_t units = detail::unitsThatFit(text, N);
+    std::copy_n(text.begin(), units, field.begin());
+    if (units < N) {
+        field[units] = u'\0';
+        std::fill(field.begin() + static_cast<std::ptrdiff_t>(units) + 1, field.end(), u' ');
+    }
+}
+
 // A wide record's text field as UTF-8: the UTF-16LE bytes up to the first NUL.
 template <std::size_t N>
 std::string wideFieldText(const std::array<std::uint8_t, N>& field) {

@@ -76,13 +76,17 @@ TEST_F(SettingsStore, EmptyOrMissingValueGivesTheDefaultAndStoresIt) {
     EXPECT_EQ(readFile(path()), "[Main]\r\nBEEP=0\r\nInterval=250\r\nCOPY=0\r\n");
 }
 
-TEST_F(SettingsStore, LongValuesAreCutTo749Characters) {
-    const std::string value(800, 'x');
-    ini("[Main]\r\nFILENAME=" + value + "\r\n");
-    EXPECT_EQ(read("FileName", kDefaultFile), value.substr(0, 749));
+TEST_F(SettingsStore, ValuesReadBackAsTheyWereWritten) {
+    // Reading drops blanks and a pair of quotes around a value, on Windows too: such values are kept in quotes.
+    ini("[Main]\r\nINTERVAL=500\r\n");
+    for (const std::string value : {"/tmp/report.csv ", " leading.csv", "'quoted'", "\"both\"", "\"half", "\t"}) {
+        WriteIniSetting("Main", "FileName", value, path());
+        EXPECT_EQ(read("FileName", kDefaultFile), value);
+    }
     const std::string exact(749, 'y');
     WriteIniSetting("Main", "FileName", exact, path());
     EXPECT_EQ(read("FileName", kDefaultFile), exact);
+    EXPECT_EQ(read("Interval", "0"), "500");
 }
 
 TEST_F(SettingsStore, WritesReplaceInPlaceOrAddAtTheEndOfTheSection) {

@@ -18,6 +18,13 @@ TEST(roundHalfEven, ExactHalvesGoToTheEvenNeighbour) {
     EXPECT_DOUBLE_EQ(roundHalfEven(1.375, 2), 1.38);
     EXPECT_DOUBLE_EQ(roundHalfEven(1.0009765625, 2), 1.0);
     EXPECT_EQ(roundHalfEven(std::numeric_limits<double>::max(), 2), std::numeric_limits<double>::max());
+    // Negative places round to tens, hundreds and beyond; past every double's size to 0.
+    EXPECT_EQ(roundHalfEven(1250, -2), 1200);
+    EXPECT_EQ(roundHalfEven(1350, -2), 1400);
+    EXPECT_EQ(roundHalfEven(5.0, -400), 0);
+    EXPECT_EQ(roundHalfEven(-5.0, -400), 0);
+    // A result past the largest double leaves the value.
+    EXPECT_EQ(roundHalfEven(1.7e308, -308), 1.7e308);
 }
 
 TEST(parseNumber, AcceptsLocaleDecimalsWithBlanksAround) {
@@ -71,6 +78,15 @@ TEST(formatGeneral, IsTheShortestFormWithTheLocaleSeparator) {
     EXPECT_EQ(formatGeneral(-0.0, "."), "0");
     EXPECT_EQ(formatGeneral(-2.25, "."), "-2.25");
     EXPECT_EQ(formatGeneral(1099511627776.0, "."), "1099511627776");
+    // Near the largest double, 15 digits rounded up would be out of range: the text still reads back.
+    const double largest = std::numeric_limits<double>::max();
+    EXPECT_EQ(formatGeneral(largest, "."), "1.79769313486231e+308");
+    EXPECT_EQ(formatGeneral(-largest, ","), "-1,79769313486231e+308");
+    for (const double value : {largest, -largest, std::numeric_limits<double>::denorm_min(), 1e-300}) {
+        const auto back = parseNumber(formatGeneral(value, "."), ".");
+        ASSERT_TRUE(back) << value;
+        EXPECT_NEAR(*back / value, 1.0, 1e-14) << value;
+    }
 }
 
 } // namespace

@@ -67,12 +67,15 @@ TEST_P(PathRules, AddBackslashAddsExactlyOne) {
     EXPECT_EQ(AddBackslash(p("C:\\Data\\"), sep()), p("C:\\Data\\"));
     EXPECT_EQ(AddBackslash(p("C:\\Data"), sep()), p("C:\\Data\\"));
     EXPECT_EQ(AddBackslash("", sep()), std::nullopt) << "an empty path is rejected, not made a lone separator";
+    EXPECT_EQ(AddBackslash(p("C:\\Data\\\\"), sep()), p("C:\\Data\\"));
+    EXPECT_EQ(AddBackslash(p("\\\\"), sep()), p("\\"));
 }
 
 TEST_P(PathRules, AppFolderRuleKeepsARootsSingleSeparator) {
     EXPECT_EQ(appFolderFrom(p("C:\\Program Files\\Sentrel"), sep()), p("C:\\Program Files\\Sentrel\\"));
     EXPECT_EQ(appFolderFrom(p("C:\\"), sep()), p("C:\\"));
     EXPECT_EQ(appFolderFrom("/", '/'), "/");
+    EXPECT_EQ(appFolderFrom(p("C:\\Sentrel\\\\"), sep()), p("C:\\Sentrel\\"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Separators, PathRules, ::testing::Values('\\', '/'),

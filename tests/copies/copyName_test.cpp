@@ -27,6 +27,9 @@ TEST(CopyTimestamp, TwelveHourClockWithTheLocalesDesignator) {
     EXPECT_EQ(copyTimestamp(at(11, 59, 59), usEnglish), "2010-03-05 11-59-59 AM");
     EXPECT_EQ(copyTimestamp({1999, 12, 31, 23, 0, 1}, {"vorm.", "nachm."}), "1999-12-31 11-00-01 nachm.");
     EXPECT_EQ(copyTimestamp(at(14, 7, 9), {"", ""}), "2010-03-05 02-07-09 ") << "an empty designator keeps the blank";
+    // A designator the user set to text with a separator in it puts no folder into the name.
+    EXPECT_EQ(copyTimestamp(at(1, 2, 3), {"a/m", "p\\m"}), "2010-03-05 01-02-03 a_m");
+    EXPECT_EQ(copyTimestamp(at(13, 2, 3), {"a/m", "p\\m:*"}), "2010-03-05 01-02-03 p_m__");
 }
 
 // Builds names for Windows-form paths, whatever the platform.

@@ -170,6 +170,12 @@ TEST_F(TrayTest, TooltipKeepsNonAsciiTextAndNeverSplitsASurrogatePair) {
     EXPECT_EQ(tray->ToolTip(), repeated('a', 126));
     tray->ToolTip(repeated('a', 125) + "\xF0\x9F\x98\x80");
     EXPECT_EQ(tray->ToolTip(), repeated('a', 125) + "\xF0\x9F\x98\x80");
+
+    // The narrow field's NUL takes the place of a pair that does not fit.
+    auto narrow = make(kWindowsMe);
+    narrow->ToolTip(repeated('a', 127) + "\xF0\x9F\x98\x80");
+    EXPECT_EQ(narrow->ToolTip(), repeated('a', 127));
+    EXPECT_EQ(units(m_fake.calls.back().a.szTip), std::u16string(127, u'a') + u'\0');
 }
 
 TEST_F(TrayTest, AnEmptyTooltipClearsItOnEitherForm) {
@@ -338,11 +344,11 @@ TEST_F(TrayTest, RemovingTheDefaultItemLeavesTheMenuWithoutOne) {
     tray->ShowMenu();
     EXPECT_EQ(m_fake.shownDefault, std::nullopt);
 
-    // A default past the last item (that element was destroyed) is not drawn.
+    // The default was the last element, which the removal destroyed.
     tray->AddMenuItem("D", "d");
     tray->DefaultMenuIndex(2);
     tray->RemoveMenuItem(1);
-    EXPECT_EQ(tray->DefaultMenuIndex(), 2);
+    EXPECT_EQ(tray->DefaultMenuIndex(), -1);
     tray->ShowMenu();
     EXPECT_EQ(m_fake.shownDefault, std::nullopt);
 }

@@ -10,8 +10,10 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
+// The C locale's white space, and Ctrl-Z, an old end-of-file mark that the
+// Windows profile functions count as a blank too.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -41,23 +43,24 @@ bool sameName(std::string_view a, std::string_view b) {
 }
 
 struct Line {
-    enum class Kind { Other, Blank, Header, Key };
+    enum class Kind { Blank, Header, Key };
     std::size_t begin = 0;      // first byte of the line in the text
-    std::size_t contentEnd = 0; // where its line end (CR LF or LF) starts
+    std::size_t contentEnd = 0; // where its line end (CR, LF or CR LF) starts
     std::size_t end = 0;        // first byte after its line end
-    Kind kind = Kind::Other;
-    std::string_view name;  // section or key name, trimmed
-    std::string_view value; // key value, trimmed, quotes still on
+    Kind kind = Kind::Blank;
+    std::string_view name;                 // section or key name, trimmed
+    std::optional<std::string_view> value; // key value, trimmed, quotes still on; none without "="
 };
 
 Line classify(std::string_view text, std::size_t begin) {
     Line line;
     line.begin = begin;
-    const auto newline = text.find('\n', begin);
-    line.end = newline == std::string_view::npos ? text.size() : newline + 1;
-    line.contentEnd = newline == std::string_view::npos ? text.size() : newline;
-    if (line.contentEnd > begin && text[line.contentEnd - 1] == '\r' && newline != std::string_view::npos) {
-        --line.contentEnd;
+    const auto lineEnd = text.find_first_of("\r\n", begin);
+    if (lineEnd == std::string_view::npos) {
+        line.contentEnd = line.end = text.size();
+    } else {
+        line.contentEnd = lineEnd;
+        line.end = text.substr(lineEnd, 2) == "\r\n" ? lineEnd + 2 : lineEnd + 1;
     }
     auto content = text.substr(begin, line.contentEnd - begin);
     if (begin == 0 && content.starts_with(kUtf8Bom)) {
@@ -65,16 +68,17 @@ Line classify(std::string_view text, std::size_t begin) {
     }
     const auto body = trimmed(content);
     if (body.empty()) {
-        line.kind = Line::Kind::Blank;
-    } else if (body.front() == '[') {
-        const auto close = body.find(']');
-        if (close != std::string_view::npos) {
-            line.kind = Line::Kind::Header;
-            line.name = trimmed(body.substr(1, close - 1));
-        }
-    } else if (const auto equals = body.find('='); equals != std::string_view::npos) {
-        line.kind = Line::Kind::Key;
-        line.name = trimmed(body.substr(0, equals));
+        return line;
+    }
+    if (const auto close = body.rfind(']'); body.front() == '[' && close != std::string_view::npos) {
+        line.kind = Line::Kind::Header;
+        line.name = trimmed(body.substr(1, close - 1));
+        return line;
+    }
+    line.kind = Line::Kind::Key;
+    const auto equals = body.find('=');
+    line.name = trimmed(body.substr(0, equals));
+    if (equals != std::string_view::npos) {
         line.value = trimmed(body.substr(equals + 1));
     }
     return line;
@@ -90,38 +94,27 @@ std::vector<Line> splitLines(std::string_view text) {
 }
 
 // The lines of the first section called `section`: [first, last) indexes into
-// lines, first being its header (or 0 for the lines before any header).
+// lines, first being its header.
 struct SectionRange {
     std::size_t first = 0;
     std::size_t last = 0;
-    bool hasHeader = false;
 };
 
 std::optional<SectionRange> findSection(const std::vector<Line>& lines, std::string_view section) {
-    std::optional<SectionRange> found;
-    if (section.empty()) {
-        found = SectionRange{};
-    }
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind != Line::Kind::Header) {
-            continue;
-        }
-        if (found) {
-            found->last = i;
-            return found;
-        }
-        if (sameName(lines[i].name, section)) {
-            found = SectionRange{i, lines.size(), true};
+        if (lines[i].kind == Line::Kind::Header && sameName(lines[i].name, section)) {
+            auto last = i + 1;
+            while (last < lines.size() && lines[last].kind != Line::Kind::Header) {
+                ++last;
+            }
+            return SectionRange{i, last};
         }
     }
-    if (found) {
-        found->last = lines.size();
-    }
-    return found;
+    return std::nullopt;
 }
 
 std::optional<std::size_t> findKey(const std::vector<Line>& lines, const SectionRange& range, std::string_view key) {
-    for (auto i = range.first; i < range.last; ++i) {
+    for (auto i = range.first + 1; i < range.last; ++i) {
         if (lines[i].kind == Line::Kind::Key && sameName(lines[i].name, key)) {
             return i;
         }
@@ -129,8 +122,12 @@ std::optional<std::size_t> findKey(const std::vector<Line>& lines, const Section
     return std::nullopt;
 }
 
+bool isQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
 std::string_view unquoted(std::string_view value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front()) {
         return value.substr(1, value.size() - 2);
     }
     return value;
@@ -138,83 +135,109 @@ std::string_view unquoted(std::string_view value) {
 
 // New lines take the line end of the file's first line; CR LF in a file that has none yet.
 std::string_view lineEndOf(std::string_view text) {
-    const auto newline = text.find('\n');
-    if (newline != std::string_view::npos && (newline == 0 || text[newline - 1] != '\r')) {
-        return "\n";
+    const auto lineEnd = text.find_first_of("\r\n");
+    if (lineEnd == std::string_view::npos || text.substr(lineEnd, 2) == "\r\n") {
+        return "\r\n";
     }
-    return "\r\n";
+    return text[lineEnd] == '\r' ? "\r" : "\n";
 }
 
 bool hasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// Text that a new line can follow directly: nothing, a byte-order mark alone, or a complete last line.
+bool endsAtLineStart(std::string_view text) {
+    return text.empty() || text == kUtf8Bom || text.back() == '\n' || text.back() == '\r';
+}
+
 } // namespace
 
 std::optional<std::string> findValue(std::string_view text, std::string_view section, std::string_view key) {
     const auto lines = splitLines(text);
-    const auto range = findSection(lines, section);
+    const auto range = findSection(lines, trimmed(section));
     if (!range) {
         return std::nullopt;
     }
-    const auto index = findKey(lines, *range, key);
-    if (!index) {
+    const auto index = findKey(lines, *range, trimmed(key));
+    if (!index || !lines[*index].value) {
         return std::nullopt;
     }
-    return std::string(unquoted(lines[*index].value));
+    return std::string(unquoted(*lines[*index].value));
+}
+
+std::string valueAsWritten(std::string_view value) {
+    const bool changedByReading =
+        !value.empty() && (isBlank(value.front()) || isBlank(value.back()) || unquoted(value).size() != value.size());
+    if (!changedByReading) {
+        return std::string(value);
+    }
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    return quoted.append("\"").append(value).append("\"");
+}
+
+std::string defaultAsRead(std::string_view defaultText) {
+    while (defaultText.size() > 1 && defaultText.back() == ' ') {
+        defaultText.remove_suffix(1);
+    }
+    return std::string(unquoted(defaultText));
 }
 
 std::optional<std::string> withValue(std::string_view text, std::string_view section, std::string_view key,
                                      std::string_view value) {
-    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) ||
-        section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos) {
+    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value)) {
         return std::nullopt;
     }
-    while (!value.empty() && isBlank(value.front())) {
-        value.remove_prefix(1);
+    section = trimmed(section);
+    key = trimmed(key);
+    // Such a key line would read as a header, or its key would end at the "=".
+    if (section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos ||
+        key.starts_with('[')) {
+        return std::nullopt;
     }
+    const auto stored = valueAsWritten(value);
     const auto eol = lineEndOf(text);
     const auto lines = splitLines(text);
     const auto range = findSection(lines, section);
     std::string result;
-    result.reserve(text.size() + section.size() + key.size() + value.size() + 8);
+    result.reserve(text.size() + section.size() + key.size() + stored.size() + 8);
 
     if (range) {
         if (const auto index = findKey(lines, *range, key)) {
             // Rewrite the key's line, keeping the spelling of its name and its own line end.
             const auto& line = lines[*index];
             result.append(text.substr(0, line.begin));
-            if (line.begin == 0 && text.starts_with(kUtf8Bom)) {
-                result.append(kUtf8Bom);
-            }
-            result.append(line.name).append("=").append(value);
+            result.append(line.name).append("=").append(stored);
             result.append(line.end > line.contentEnd ? text.substr(line.contentEnd, line.end - line.contentEnd) : eol);
             result.append(text.substr(line.end));
             return result;
         }
         // After the section's last non-blank line, so that blank lines before the next header stay there.
-        std::size_t at = range->first;
-        std::size_t insertAt = range->hasHeader ? lines[at].end : 0;
-        for (; at < range->last; ++at) {
+        std::size_t insertAt = lines[range->first].end;
+        for (auto at = range->first + 1; at < range->last; ++at) {
             if (lines[at].kind != Line::Kind::Blank) {
                 insertAt = lines[at].end;
             }
         }
         result.append(text.substr(0, insertAt));
-        if (!result.empty() && result.back() != '\n') {
+        if (!endsAtLineStart(result)) {
             result.append(eol);
         }
-        result.append(key).append("=").append(value).append(eol);
-        result.append(text.substr(insertAt));
+        // A CR right before an LF would make one line end of the two and swallow the blank line
+        // that follows; the file has LF line ends too, then.
+        const auto rest = text.substr(insertAt);
+        result.append(key).append("=").append(stored).append(eol == "\r" && rest.starts_with('\n') ? "\n" : eol);
+        result.append(rest);
         return result;
     }
 
     result.append(text);
-    if (!result.empty() && result.back() != '\n') {
+    if (!endsAtLineStart(result)) {
         result.append(eol);
     }
     result.append("[").append(section).append("]").append(eol);
-    result.append(key).append("=").append(value).append(eol);
+    result.append(key).append("=").append(stored).append(eol);
     return result;
 }
 
@@ -241,9 +264,9 @@ std::string getString(const std::string& section, const std::string& key, const 
         if (content.status == WholeFile::Status::Read) {
             value = findValue(content.bytes, section, key);
         }
-        return firstChars(value ? *value : defaultText, bufferSize - 1);
+        return firstChars(value ? *value : defaultAsRead(defaultText), bufferSize - 1);
     } catch (...) {
-        return firstChars(defaultText, bufferSize - 1);
+        return {};
     }
 }
 

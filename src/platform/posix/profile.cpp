@@ -2,7 +2,11 @@
 
 #include "platform/portable/iniFile.h"
 
+#include <limits>
+
 namespace platform {
+
+const std::size_t kSettingBufferSize = std::numeric_limits<std::size_t>::max();
 
 // Linux has no profile functions; the portable reader and writer stand in.
 std::string getProfileString(const std::string& section, const std::string& key, const std::string& defaultText,

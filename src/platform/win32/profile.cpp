@@ -1,5 +1,6 @@
 #include "platform/profile.h"
 
+#include "platform/portable/iniFile.h"
 #include "platform/wholeFile.h"
 #include "platform/win32/text.h"
 
@@ -8,6 +9,8 @@
 #include <vector>
 
 namespace platform {
+
+const std::size_t kSettingBufferSize = 750;
 
 namespace {
 
@@ -78,7 +81,8 @@ bool writeProfileString(const std::string& section, const std::string& key, cons
         }
         const std::wstring wideSection = win32::wideFromUtf8(section);
         const std::wstring wideKey = win32::wideFromUtf8(key);
-        const std::wstring wideValue = win32::wideFromUtf8(value);
+        // Windows drops blanks and quotes around a value when it reads it: written inside quotes, it keeps them.
+        const std::wstring wideValue = win32::wideFromUtf8(ini::valueAsWritten(value));
         // An ANSI file would keep a "?" in place of such a character.
         if (!win32::fitsAnsiCodePage(wideSection + wideKey + wideValue) && !makeUnicodeFile(file)) {
             return false;

@@ -56,6 +56,15 @@ protected:
     const std::string m_content = "[Main]\r\nINTERVAL=250\r\n";
 };
 
+TEST_F(SettingsFileOnPosix, LongPathsReadBackWhole) {
+    // A Linux path may be 4,096 bytes: no buffer of Windows' size cuts it.
+    const auto file = m_dir.write("Settings.ini", "[Main]\r\nFILENAME=" + std::string(800, 'x') + "\r\n");
+    EXPECT_EQ(modKorvel::ReadIniSetting("Main", "FileName", file, "d"), std::string(800, 'x'));
+    const std::string path = "/" + std::string(4094, 'p') + " ";
+    modKorvel::WriteIniSetting("Main", "FileName", path, file);
+    EXPECT_EQ(modKorvel::ReadIniSetting("Main", "FileName", file, "d"), path);
+}
+
 TEST_F(SettingsFileOnPosix, RewriteKeepsThePermissions) {
     const auto file = m_dir.write("Settings.ini", m_content);
     setMode(file, 0640);
