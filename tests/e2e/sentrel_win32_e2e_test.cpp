@@ -98,8 +98,15 @@ public:
         for (HWND window : windows) {
             ::PostMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
         }
-        return windows.empty() ? -1 : exitCode();
+        const int code = windows.empty() ? -1 : exitCode();
+        if (code == -1) {
+            m_report = "told: " + describe(windows) + "; visible now: " + describe(visibleWindows());
+        }
+        return code;
     }
+
+    // What a failed endSession() found, for the failure's message.
+    const std::string& report() const { return m_report; }
 
 private:
     std::vector<HWND> visibleWindows() const {
@@ -121,6 +128,18 @@ private:
         return search.found;
     }
 
+    static std::string describe(const std::vector<HWND>& windows) {
+        std::string text = std::to_string(windows.size()) + " window(s)";
+        for (HWND window : windows) {
+            wchar_t name[128] = {};
+            wchar_t title[128] = {};
+            ::GetClassNameW(window, name, 128);
+            ::GetWindowTextW(window, title, 128);
+            text += " [" + platform::win32::utf8FromWide(name) + " \"" + platform::win32::utf8FromWide(title) + "\"]";
+        }
+        return text;
+    }
+
     int exitCode() const {
         if (::WaitForSingleObject(m_process, 60000) != WAIT_OBJECT_0) {
             return -1;
@@ -131,6 +150,7 @@ private:
 
     HANDLE m_process = nullptr;
     DWORD m_id = 0;
+    std::string m_report;
 };
 
 class Win32Program : public ::testing::Test {
@@ -246,7 +266,7 @@ TEST_F(Win32Program, TheSessionEndingClosesItAsTheUserWould) {
     Program program(app);
     ASSERT_TRUE(program.started());
     ASSERT_TRUE(waitForLogLines(1));
-    EXPECT_EQ(program.endSession(), 0) << "the program ends by itself, its unload done";
+    EXPECT_EQ(program.endSession(), 0) << "the program ends by itself, its unload done; " << program.report();
     const auto settings = testsupport::readFile(app.path("Settings.ini"));
     EXPECT_NE(settings.find("FOLLOWLOG=1"), std::string::npos) << "the settings reach the file first";
     EXPECT_EQ(logLines().size(), 1u);
