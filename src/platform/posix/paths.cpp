@@ -54,8 +54,8 @@ std::string withoutTrailingSlashes(std::string path) {
     return path;
 }
 
-// A base folder of the XDG specification: the variable's value when it is an
-// absolute path (relative ones are to be ignored), else `fallback` in the home folder.
+// An XDG base folder ($XDG_CONFIG_HOME, $XDG_DATA_HOME): the variable's value when
+// it is an absolute path (a relative one is ignored), else `fallback` in the home folder.
 std::string xdgFolder(const char* variable, const char* fallback) {
     const char* value = std::getenv(variable);
     if (value != nullptr && *value == '/') {
@@ -88,8 +88,8 @@ bool canMakeFilesIn(const std::string& folder) {
     return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-// Creates `folder` and whatever is missing above it, private to the user as
-// the XDG specification asks. A folder that cannot be made shows later, when
+// Creates `folder` and whatever is missing above it, private to the user
+// (0700), as desktops expect of these folders. A folder that cannot be made shows later, when
 // a file in it cannot be written.
 void makeFolders(const std::string& folder) {
     for (auto slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
