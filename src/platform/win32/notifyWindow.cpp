@@ -80,28 +80,13 @@ void copyNumericFields(Data& data, const Record& record) {
     data.dwInfoFlags = record.dwInfoFlags;
 }
 
-LRESULT CALLBACK notifyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<NotifyWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    }
-    if (self != nullptr && self->windowHandle() == fromHandle(hwnd)) {
-        // No exception may cross into the system's dispatch.
-        try {
-            return self->handleMessage(message, wParam, lParam);
-        } catch (...) {
-            return 0;
-        }
-    }
-    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+bool ownsWindow(const NotifyWindow& window, HWND hwnd) {
+    return window.windowHandle() == fromHandle(hwnd);
 }
 
 bool registerWindowClass() {
-    static const bool registered = platform::win32::registerWindowClass(kWindowClass, notifyWindowProc);
+    static const bool registered =
+        platform::win32::registerWindowClass(kWindowClass, ownedWindowProc<NotifyWindow, ownsWindow>);
     return registered;
 }
 

@@ -19,4 +19,29 @@ inline bool registerWindowClass(const wchar_t* name, WNDPROC procedure, HCURSOR 
     return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// The window procedure of a class whose every window belongs to one object,
+// handed over as CreateWindowExW's last argument. Messages go to the object's
+// handleMessage once `ownsWindow` says the object knows the window (its
+// creation has returned); before that, and after WM_NCDESTROY, the default
+// procedure answers. No exception crosses into the system's dispatch.
+template <class Owner, bool (*ownsWindow)(const Owner&, HWND)>
+LRESULT CALLBACK ownedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* owner = reinterpret_cast<Owner*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    }
+    if (owner != nullptr && ownsWindow(*owner, hwnd)) {
+        try {
+            return owner->handleMessage(message, wParam, lParam);
+        } catch (...) {
+            return 0;
+        }
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 } // namespace platform::win32

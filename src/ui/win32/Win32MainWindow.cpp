@@ -25,27 +25,14 @@ constexpr UINT kRunResize = WM_APP + 1;
 constexpr int kFirstControlId = 100;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self != nullptr && self->handle() == hwnd) {
-        // No exception may cross into the system's dispatch.
-        try {
-            return self->handleMessage(message, wParam, lParam);
-        } catch (...) {
-            return 0;
-        }
-    }
-    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+bool ownsWindow(const MainWindow& window, HWND hwnd) {
+    return window.handle() == hwnd;
 }
 
 bool registerWindowClass() {
-    static const bool registered =
-        platform::win32::registerWindowClass(kWindowClass, mainWindowProc, ::LoadCursorW(nullptr, IDC_ARROW),
-                                             reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+    static const bool registered = platform::win32::registerWindowClass(
+        kWindowClass, platform::win32::ownedWindowProc<MainWindow, ownsWindow>, ::LoadCursorW(nullptr, IDC_ARROW),
+        reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
     return registered;
 }
 
