@@ -10,6 +10,8 @@
 // is a real version, memory and CPU time per change. Exits 1 when anything
 // was lost or torn.
 
+#include "processUsage.h"
+
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "ui/qt/LogListModel.h"
@@ -22,7 +24,6 @@
 #include <QTimer>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,24 +107,6 @@ private:
     int m_to = -1;
     int m_from = -1;
 };
-
-long statusKilobytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) {
-            return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
-        }
-    }
-    return 0;
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -3,6 +3,8 @@
 // row with a million rows in the list, the longest gap between progress
 // repaints during a 1 GiB copy, and the CPU time of 30 s of watching.
 
+#include "processUsage.h"
+
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "platform/files.h"
@@ -17,7 +19,6 @@
 #include <QTimer>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,18 +52,7 @@ double microsecondsPer(int count, Work work) {
 }
 
 double residentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return static_cast<double>(statusKilobytes("VmRSS:")) / 1024.0;
 }
 
 } // namespace
