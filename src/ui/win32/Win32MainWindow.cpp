@@ -130,10 +130,7 @@ MainWindow::MainWindow() : m_controls(std::make_unique<Controls>()) {
         throw std::runtime_error("the main window cannot be created");
     }
     m_dpi = dpiOf(m_window);
-    RECT outer{0, 0, pixels(form.clientWidth), pixels(form.clientHeight)};
-    ::AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
-    ::SetWindowPos(m_window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    fitToDesign(nullptr);
     ::SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(form.font)), FALSE);
 
     makePictures();
@@ -234,12 +231,16 @@ void MainWindow::changeDpi(int dpi, const RECT& suggested) {
             ::ImageList_Destroy(oldImages);
         }
     }
-    // Where Windows suggests, with the designed client size at the new DPI.
+    fitToDesign(&suggested); // where Windows suggests
+    ::InvalidateRect(m_window, nullptr, TRUE);
+}
+
+void MainWindow::fitToDesign(const RECT* at) {
     RECT outer{0, 0, pixels(view::kMainWindow.clientWidth), pixels(view::kMainWindow.clientHeight)};
     ::AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
-    ::SetWindowPos(m_window, nullptr, suggested.left, suggested.top, outer.right - outer.left, outer.bottom - outer.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    ::InvalidateRect(m_window, nullptr, TRUE);
+    ::SetWindowPos(m_window, nullptr, at != nullptr ? at->left : 0, at != nullptr ? at->top : 0,
+                   outer.right - outer.left, outer.bottom - outer.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | (at != nullptr ? 0 : SWP_NOMOVE));
 }
 
 int MainWindow::pixels(int twips) const {

@@ -67,6 +67,8 @@ private:
     RECT placeOf(const view::TwipsRect& rect) const;
     // WM_DPICHANGED: every control, font, picture and the window itself at the new DPI.
     void changeDpi(int dpi, const RECT& suggested);
+    // The designed client size at the window's DPI; moved to `at`'s corner when given.
+    void fitToDesign(const RECT* at);
     // Destroys the window, its controls and what they draw with.
     void release() noexcept;
     HFONT fontFor(const view::Font& font);
