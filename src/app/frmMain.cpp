@@ -67,6 +67,13 @@ frmMain::frmMain(const frmMainControls& controls, frmMainHost& host)
             [this] { return !m_unloadPending && !m_unloaded; });
     });
     wireControls();
+    m_events = std::make_unique<watch::ChangeEvents>([waker = m_host.waker(), self = std::weak_ptr<frmMain*>(m_self)] {
+        waker->post([self] {
+            if (const auto form = self.lock()) {
+                (*form)->runEventCycle();
+            }
+        });
+    });
 }
 
 frmMain::~frmMain() {
@@ -178,6 +185,7 @@ void frmMain::Form_Load() {
         copies::removeUnfinishedCopies(*folder);
     }
     m_copies.copier().setMessageLoop(&m_host, [this] { return copyGivenUp(); });
+    followWatchedFile();
 }
 
 void frmMain::Form_Resize() {
@@ -192,6 +200,7 @@ void frmMain::Form_Unload() {
     // Nothing is recorded after the window has gone; a running copy finishes
     // and the program ends after it.
     m_controls.Timer1.setEnabled(false);
+    followWatchedFile();
     if (m_nestedLoops > 0) {
         // A menu, dialog or box is still on the stack, and what it returns
         // to may use the tray: it is asked to end, and the unload follows.

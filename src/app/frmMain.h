@@ -14,6 +14,7 @@
 #include "copies/CopyQueue.h"
 #include "tray/frmSysTray.h"
 #include "view/controls.h"
+#include "watch/ChangeEvents.h"
 #include "watch/changeRecord.h"
 #include "watch/modSentrel.h"
 #include "watch/observeFile.h"
@@ -122,6 +123,10 @@ public:
     bool copyRunning() const { return m_copies.busy(); }
     bool unloaded() const { return m_unloaded; }
     bool unloadPending() const { return m_unloadPending; }
+    // A watch cycle has asked about the file and waits for the answer.
+    bool probeUnderWay() const { return m_probeUnderWay; }
+    // Whether the file system's events for the watched file are being listened to.
+    bool listeningForEvents() const { return m_events && m_events->watching(); }
 
 private:
     // frmMain.cpp
@@ -134,8 +139,10 @@ private:
     // frmMainCommands.cpp
     void writeCheckBox(const char* key, const view::CheckBox& box);
     // frmMainWatch.cpp
-    struct PendingProbe;
     void StepAnimation();
+    void followWatchedFile();
+    void runEventCycle();
+    void finishCycle(const watch::FileProbe& probe);
     void takeProbeResult(const watch::FileProbe& probe);
     ChangeRecord previousRecord() const;
     void recordChange(const watch::Observation& seen);
@@ -156,7 +163,17 @@ private:
     std::int16_t AnimationFrame = 0;
     // The one probe of the watched file that may be outstanding; a tick that
     // finds it unanswered records nothing.
-    std::shared_ptr<PendingProbe> m_probe;
+    bool m_probeUnderWay = false;
+    // Watch cycles begun and not yet finished (a copy or a dialog can hold
+    // one open while ticks run nested in it).
+    int m_cycles = 0;
+    // The file's events asked for a cycle while one was under way: it runs
+    // once that has finished.
+    bool m_eventCycleWanted = false;
+    // The file system's events for the watched file, and the path they follow
+    // (empty while monitoring is off).
+    std::unique_ptr<watch::ChangeEvents> m_events;
+    std::string m_eventsPath;
     // Where the watched file is looked at; after the window it goes on alone
     // as long as a look at a hung file system takes.
     WorkerThread m_prober;

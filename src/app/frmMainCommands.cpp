@@ -24,6 +24,7 @@ void frmMain::chkMonitor_Click() {
             }
         });
     }
+    followWatchedFile();
     writeCheckBox("Monitor", c.chkMonitor);
 }
 
@@ -60,6 +61,7 @@ void frmMain::cmdFileOpen_Click() {
     // A cancelled dialog leaves the watched path and its setting alone.
     if (chosen) {
         m_controls.txtFileName.setText(*chosen);
+        followWatchedFile();
         writeSetting("FileName", m_controls.txtFileName.text());
     }
 }

@@ -14,10 +14,6 @@
 
 #include <utility>
 
-struct frmMain::PendingProbe {
-    OffThread<watch::FileProbe> task;
-};
-
 void frmMain::StepAnimation() {
     AnimationFrame = static_cast<std::int16_t>(AnimationFrame + 1);
     if (AnimationFrame == 19) {
@@ -39,30 +35,64 @@ ChangeRecord frmMain::previousRecord() const {
 }
 
 void frmMain::Timer1_Timer() {
+    followWatchedFile();
     StepAnimation();
-    if (m_probe) {
-        // Answered, but the tick that asked waits lower on the stack (under a
-        // copy, a dialog): this tick takes the answer over. Unanswered: the
-        // file system is slow or hangs, and this tick records nothing.
-        if (m_probe->task.finished()) {
-            const auto answer = std::exchange(m_probe, nullptr)->task.take();
-            if (answer) {
-                takeProbeResult(*answer);
+    if (m_probeUnderWay) {
+        return; // the file system is slow or hangs: this tick records nothing
+    }
+    // The file is looked at on the prober's thread, and the answer comes back
+    // as a message: the GUI thread never waits for the file system.
+    auto finish = [self = std::weak_ptr<frmMain*>(m_self)](const watch::FileProbe& answer) {
+        if (const auto form = self.lock()) {
+            (*form)->finishCycle(answer);
+        }
+    };
+    m_prober.post([path = m_controls.txtFileName.text(), waker = m_host.waker(), finish = std::move(finish)] {
+        try {
+            waker->post([answer = watch::probeFile(path), finish] { finish(answer); });
+        } catch (...) {
+            // Out of memory: no answer, and the ticks go on finding the probe under way.
+        }
+    });
+    m_probeUnderWay = true;
+    ++m_cycles;
+}
+
+void frmMain::finishCycle(const watch::FileProbe& probe) {
+    m_probeUnderWay = false;
+    struct Finished {
+        frmMain& form;
+        ~Finished() {
+            if (--form.m_cycles == 0 && std::exchange(form.m_eventCycleWanted, false)) {
+                form.runEventCycle();
             }
         }
+    } finished{*this};
+    continueOnError([&] { takeProbeResult(probe); });
+}
+
+// Events while monitoring is on make the file be looked at; a watch that
+// could not be set (the folder is missing) is tried again on every tick.
+void frmMain::followWatchedFile() {
+    const std::string path = m_controls.Timer1.enabled() && !m_unloaded ? m_controls.txtFileName.text() : "";
+    if (path != m_eventsPath) {
+        m_eventsPath = path;
+        m_events->follow(path);
+    } else if (!path.empty()) {
+        m_events->retry();
+    }
+}
+
+// The file's events asked for a cycle: the timer's own, once no other is
+// under way.
+void frmMain::runEventCycle() {
+    if (m_cycles > 0) {
+        m_eventCycleWanted = true;
         return;
     }
-    const std::string path = m_controls.txtFileName.text();
-    auto probe = std::make_shared<PendingProbe>(PendingProbe{OffThread<watch::FileProbe>(
-        m_host, [path] { return watch::probeFile(path); }, &m_prober)});
-    m_probe = probe;
-    const auto answer = probe->task.wait([&] { return m_unloaded || m_probe != probe; });
-    if (m_probe != probe || m_unloaded) {
-        return; // taken over by a later tick, or the window has gone
-    }
-    m_probe.reset(); // answered, or failed without an answer: the next tick probes afresh
-    if (answer) {
-        takeProbeResult(*answer);
+    m_events->cycleStarted();
+    if (m_controls.Timer1.enabled() && !m_unloaded) {
+        Timer1_Timer();
     }
 }
 

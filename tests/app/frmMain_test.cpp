@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
@@ -64,6 +66,18 @@ public:
     }
     void pumpMessages() noexcept override {
         ++pumps;
+        for (;;) {
+            std::function<void()> work;
+            {
+                const std::lock_guard lock(m_wakeMutex);
+                if (m_posted.empty()) {
+                    break;
+                }
+                work = std::move(m_posted.front());
+                m_posted.pop_front();
+            }
+            work();
+        }
         if (onPump) {
             auto pump = onPump;
             pump();
@@ -72,8 +86,13 @@ public:
     void waitForMessages() noexcept override {
         pumpMessages();
         std::unique_lock lock(m_wakeMutex);
-        m_wakeCondition.wait_for(lock, std::chrono::milliseconds(10), [this] { return m_woken; });
+        m_wakeCondition.wait_for(lock, std::chrono::milliseconds(10), [this] { return m_woken || !m_posted.empty(); });
         m_woken = false;
+    }
+    void post(std::function<void()> work) noexcept override {
+        const std::lock_guard lock(m_wakeMutex);
+        m_posted.push_back(std::move(work));
+        m_wakeCondition.notify_one();
     }
     std::shared_ptr<Waker> waker() noexcept override { return m_waker; }
     void quit() noexcept override { ++quits; }
@@ -98,11 +117,14 @@ private:
     std::mutex m_wakeMutex;
     std::condition_variable m_wakeCondition;
     bool m_woken = false;
-    std::shared_ptr<Waker> m_waker = std::make_shared<Waker>([this] {
-        const std::lock_guard lock(m_wakeMutex);
-        m_woken = true;
-        m_wakeCondition.notify_one();
-    });
+    std::deque<std::function<void()>> m_posted;
+    std::shared_ptr<Waker> m_waker = std::make_shared<Waker>(
+        [this] {
+            const std::lock_guard lock(m_wakeMutex);
+            m_woken = true;
+            m_wakeCondition.notify_one();
+        },
+        [this](std::function<void()> work) { post(std::move(work)); });
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -115,8 +137,18 @@ protected:
             app.write("Settings.ini", settings);
         }
         form = std::make_unique<frmMain>(view.controls(), host);
+        // A tick hands the look at the file to another thread; the tests read
+        // what the tick recorded once its answer has come back.
+        view.Timer1.afterTick = [this] { waitForProbe(); };
         form->Form_Load();
         return *form;
+    }
+    void waitForProbe() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (form->probeUnderWay() && std::chrono::steady_clock::now() < deadline) {
+            host.waitForMessages();
+        }
+        EXPECT_FALSE(form->probeUnderWay()) << "the probe never answered";
     }
     // Settings writes return before they reach the file.
     std::string settingsText() const {

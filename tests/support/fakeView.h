@@ -72,8 +72,13 @@ public:
             return false;
         }
         onTick();
+        if (afterTick) {
+            afterTick();
+        }
         return true;
     }
+    // Runs after each tick's handler: a test waits there for what the tick started.
+    std::function<void()> afterTick;
 
 private:
     bool m_enabled = false;

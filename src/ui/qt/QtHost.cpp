@@ -55,11 +55,13 @@ QtHost::QtHost(MainWindow& window, const std::optional<platform::ProgramFolders>
     // The GUI thread's dispatcher; its wakeUp() may be called from any thread.
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     m_heartbeat.setSingleShot(true);
-    m_waker = std::make_shared<Waker>([dispatcher] {
-        if (dispatcher != nullptr) {
-            dispatcher->wakeUp();
-        }
-    });
+    m_waker = std::make_shared<Waker>(
+        [dispatcher] {
+            if (dispatcher != nullptr) {
+                dispatcher->wakeUp();
+            }
+        },
+        [this](std::function<void()> work) { post(std::move(work)); });
     for (const auto& pixmap : pictures::stateIcons()) {
         m_stateIcons.emplace_back(pixmap);
     }
@@ -199,7 +201,9 @@ void QtHost::endNestedLoops() noexcept {
 
 void QtHost::post(std::function<void()> work) noexcept {
     try {
-        QTimer::singleShot(0, &m_context, [work = std::move(work)] { continueOnError(work); });
+        // Queued to the GUI thread's context object: safe from any thread.
+        QMetaObject::invokeMethod(
+            &m_context, [work = std::move(work)] { continueOnError(work); }, Qt::QueuedConnection);
     } catch (...) {
         // Out of memory: the work is dropped.
     }

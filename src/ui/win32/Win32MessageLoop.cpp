@@ -31,17 +31,19 @@ bool registerPostWindowClass() {
 
 MessageLoopWin32::MessageLoopWin32() : m_wakeEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
     HANDLE event = m_wakeEvent;
-    m_waker = std::make_shared<Waker>([event] {
-        if (event != nullptr) {
-            ::SetEvent(event);
-        }
-    });
     // Posted work goes to a window rather than to the thread: a modal loop
     // (a message box, a menu) dispatches window messages but drops thread ones.
     if (registerPostWindowClass()) {
         m_postWindow = ::CreateWindowExW(0, kPostWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                          ::GetModuleHandleW(nullptr), this);
     }
+    m_waker = std::make_shared<Waker>(
+        [event] {
+            if (event != nullptr) {
+                ::SetEvent(event);
+            }
+        },
+        [this](std::function<void()> work) { post(std::move(work)); });
 }
 
 MessageLoopWin32::~MessageLoopWin32() {
