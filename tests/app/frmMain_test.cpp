@@ -18,7 +18,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
+#include <fstream>
+#include <set>
+#include <thread>
 
 #include <condition_variable>
 #include <filesystem>
@@ -619,6 +623,101 @@ TEST_F(WatchTickTest, ClosingDuringACopyEndsTheProgramWhenItHasFinished) {
     EXPECT_EQ(form->sysTray(), nullptr);
     ASSERT_EQ(copies().size(), 1u);
     EXPECT_EQ(std::filesystem::file_size(app.fsPath() / "Copies" / copies()[0]), 64u << 20);
+}
+
+// --- the file's change events -----------------------------------------------------
+
+// The timer is never ticked here (its interval is 10 s): every row comes from
+// the file system's events.
+class FileEventsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        std::filesystem::create_directory(files.fsPath() / "exports");
+        watched = files.write("exports/current.csv", "first");
+        load("[Main]\r\nMONITOR=1\r\nCOPY=1\r\nINTERVAL=10000\r\nFILENAME=" + watched + "\r\n");
+        ASSERT_TRUE(pumpUntil([&] { return form->listeningForEvents(); }));
+    }
+    // Turns the message loop until `done` says so; false after 10 s.
+    bool pumpUntil(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            host.waitForMessages();
+        }
+        return true;
+    }
+    void pumpFor(std::chrono::milliseconds time) {
+        const auto until = std::chrono::steady_clock::now() + time;
+        pumpUntil([&] { return std::chrono::steady_clock::now() >= until; });
+    }
+    std::size_t rows() const { return view.lstLog.rows.size(); }
+    std::string watched;
+};
+
+TEST_F(FileEventsTest, AVersionThatLivesFiftyMillisecondsGetsItsRowAndItsCopy) {
+    using namespace std::chrono_literals;
+    // Saved in place, then written beside the file and renamed over it.
+    files.write("exports/current.csv", "version A, saved in place");
+    pumpFor(50ms);
+    files.write("exports/next.tmp", "version B, renamed over the file");
+    std::filesystem::rename(files.fsPath() / "exports/next.tmp", files.fsPath() / "exports/current.csv");
+    ASSERT_TRUE(pumpUntil([&] { return rows() >= 2 && !form->copyRunning(); })) << rows() << " rows";
+    EXPECT_EQ(rows(), 2u);
+    EXPECT_EQ(view.lstLog.rows[0].record.sizeInBytes, "25");
+    EXPECT_EQ(view.lstLog.rows[1].record.sizeInBytes, "32");
+    std::multiset<std::string> kept;
+    for (const auto& name : copies()) {
+        kept.insert(testsupport::readFile(testsupport::utf8(app.fsPath() / "Copies" / name)));
+    }
+    EXPECT_EQ(kept, (std::multiset<std::string>{"version A, saved in place", "version B, renamed over the file"}));
+}
+
+TEST_F(FileEventsTest, AWriterThatNeverPausesGivesARowOnlyWhenItStops) {
+    using namespace std::chrono_literals;
+    // Appends every 2 ms for a second and a half; its own pauses longer than
+    // the settle time (a loaded machine) are versions too, and are counted.
+    int pauses = 0;
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        std::ofstream out(testsupport::nativePath(watched), std::ios::binary | std::ios::app);
+        auto last = std::chrono::steady_clock::now();
+        for (const auto end = last + 1500ms; last < end;) {
+            out << "0123456789\n" << std::flush;
+            std::this_thread::sleep_for(2ms);
+            const auto now = std::chrono::steady_clock::now();
+            pauses += now - last > 15ms ? 1 : 0;
+            last = now;
+        }
+        writing = false;
+    });
+    pumpUntil([&] { return !writing; });
+    writer.join();
+    pumpFor(300ms);
+    EXPECT_GE(rows(), 1u) << "the end of the writing is a version";
+    EXPECT_LE(rows(), 1u + static_cast<std::size_t>(pauses)) << pauses << " pauses of the writer";
+}
+
+TEST_F(FileEventsTest, AFolderMadeAgainIsWatchedAgainAndMonitoringOffRecordsNothing) {
+    using namespace std::chrono_literals;
+    std::filesystem::remove_all(files.fsPath() / "exports");
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 1; })) << "the file went with its folder";
+    EXPECT_EQ(view.lstLog.rows[0].record.state, "No File");
+
+    std::filesystem::create_directory(files.fsPath() / "exports");
+    view.Timer1.tick(); // a tick sets the watch again
+    ASSERT_TRUE(pumpUntil([&] { return form->listeningForEvents(); }));
+    files.write("exports/current.csv", "back again");
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 2; }));
+    EXPECT_EQ(view.lstLog.rows[1].record.sizeInBytes, "10");
+
+    view.chkMonitor.setValue(0);
+    files.write("exports/current.csv", "changed while not monitored");
+    pumpFor(200ms);
+    EXPECT_EQ(rows(), 2u);
+    EXPECT_FALSE(form->listeningForEvents());
 }
 
 // --- log commands -----------------------------------------------------------------
