@@ -1,0 +1,228 @@
+// How changes are noticed, on the real Qt window (offscreen): how many of 20
+// short-lived versions get a row and a byte-identical copy at a 500 ms
+// interval, the latency from a save to its row and log line at intervals of
+// 100 ms and 10 s, and the CPU time and wake-ups of watching an unchanged
+// file at 500 ms next to fswatch's poll monitor at the same interval, run
+// side by side.
+
+#include "processUsage.h"
+
+#include "app/frmMain.h"
+#include "app/modKorvelIni.h"
+#include "ui/qt/MainWindow.h"
+#include "ui/qt/QtHost.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class BenchHost : public ui::QtHost {
+public:
+    BenchHost(ui::MainWindow& window, std::string folder) : QtHost(window), m_folder(std::move(folder)) {}
+    std::optional<std::string> appFolder() noexcept override { return m_folder; }
+
+private:
+    std::string m_folder;
+};
+
+void runLoopFor(std::chrono::milliseconds time) {
+    QEventLoop loop;
+    QTimer::singleShot(time, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Nanoseconds on a CPU, and wake-ups (context switches), of all threads of a process.
+struct ThreadUsage {
+    double cpuNanoseconds = 0;
+    long wakeUps = 0;
+};
+ThreadUsage usageOf(pid_t pid) {
+    ThreadUsage usage;
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double onCpu = 0;
+        schedstat >> onCpu;
+        usage.cpuNanoseconds += onCpu;
+        std::ifstream status(task.path() / "status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.find("ctxt_switches:") != std::string::npos) {
+                usage.wakeUps += std::strtol(line.c_str() + line.find(':') + 1, nullptr, 10);
+            }
+        }
+    }
+    return usage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    const auto folder = fs::temp_directory_path() / ("sentrel-events-bench-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const fs::path watched = folder / "current.csv";
+    std::ofstream(watched) << "a,b,c\r\n";
+    std::ofstream(folder / "Settings.ini")
+        << "[Main]\r\nMONITOR=0\r\nCOPY=0\r\nBALLOON=0\r\nFILENAME=" << watched.string() << "\r\n";
+
+    ui::MainWindow window;
+    BenchHost host(window, folder.string() + "/");
+    frmMain form(window.controls(), host);
+    form.Form_Load();
+    window.show();
+    auto& c = window.controls();
+
+    // 20 versions living `life` each, half saved in place, half written beside
+    // the file and renamed over it, with copies on.
+    c.txtInterval.setText("500");
+    c.chkMakeCopy.setValue(1);
+    for (const auto life : {50ms, 100ms, 200ms, 400ms}) {
+        c.lstLog.clear();
+        fs::remove_all(folder / "Copies");
+        fs::create_directory(folder / "Copies");
+        c.chkMonitor.setValue(1);
+        runLoopFor(600ms);
+        const auto rowsBefore = c.lstLog.rowCount();
+        std::vector<std::string> versions;
+        for (int i = 0; i < 20; ++i) {
+            versions.push_back("version " + std::to_string(i) + " of " + std::to_string(life.count()) + " ms " +
+                               std::string(static_cast<std::size_t>(i * 7), 'x') + "\r\n");
+        }
+        std::atomic<bool> done{false};
+        std::thread writer([&] {
+            for (int i = 0; i < 20; ++i) {
+                if (i % 2 == 0) {
+                    std::ofstream(watched, std::ios::binary | std::ios::trunc) << versions[i];
+                } else {
+                    std::ofstream(folder / "next.tmp", std::ios::binary | std::ios::trunc) << versions[i];
+                    fs::rename(folder / "next.tmp", watched);
+                }
+                std::this_thread::sleep_for(life);
+            }
+            done = true;
+        });
+        while (!done) {
+            runLoopFor(10ms);
+        }
+        writer.join();
+        runLoopFor(1000ms);
+        c.chkMonitor.setValue(0);
+        std::multiset<std::string> copied;
+        for (const auto& copy : fs::directory_iterator(folder / "Copies")) {
+            copied.insert(readAll(copy.path()));
+        }
+        int caught = 0;
+        for (const auto& version : versions) {
+            caught += copied.count(version) > 0 ? 1 : 0;
+        }
+        std::printf("Versions living %3lld ms at 500 ms: %2d of 20 caught with a byte-identical copy, %lld rows "
+                    "(target 20 of 20)\n",
+                    static_cast<long long>(life.count()), caught,
+                    static_cast<long long>(c.lstLog.rowCount() - rowsBefore));
+    }
+    c.chkMakeCopy.setValue(0);
+
+    // From a save to its row (the log line is written right after it, in the same cycle).
+    for (const int interval : {100, 10000}) {
+        c.txtInterval.setText(std::to_string(interval));
+        c.chkMonitor.setValue(1);
+        runLoopFor(300ms);
+        QElapsedTimer since;
+        qint64 rowAt = -1;
+        const auto connection = QObject::connect(window.logModel(), &QAbstractItemModel::rowsInserted,
+                                                 window.logModel(), [&] { rowAt = since.nsecsElapsed(); });
+        std::vector<double> latencies;
+        for (int i = 0; i < 20; ++i) {
+            runLoopFor(std::chrono::milliseconds(100 + (i * 37) % 100));
+            rowAt = -1;
+            since.start();
+            std::ofstream(watched, std::ios::trunc) << "change " << i << " at " << interval << "\r\n";
+            while (rowAt < 0 && since.elapsed() < 20000) {
+                runLoopFor(1ms);
+            }
+            latencies.push_back(rowAt >= 0 ? rowAt / 1e6 : 20000.0);
+        }
+        QObject::disconnect(connection);
+        c.chkMonitor.setValue(0);
+        std::sort(latencies.begin(), latencies.end());
+        std::printf("Save to log line at %5d ms: median %.1f ms, longest %.1f ms (target at most 30 ms)\n", interval,
+                    latencies[latencies.size() / 2], latencies.back());
+    }
+
+    // Idle: an unchanged file watched at 500 ms, next to fswatch's poll monitor.
+    c.txtInterval.setText("500");
+    for (const bool shown : {true, false}) {
+        shown ? window.show() : window.hide();
+        c.chkMonitor.setValue(1);
+        runLoopFor(1000ms);
+        pid_t fswatch = -1;
+        const std::string file = watched.string();
+        const char* arguments[] = {"fswatch", "--monitor=poll_monitor", "--latency=0.5", file.c_str(), nullptr};
+        posix_spawn_file_actions_t quiet;
+        posix_spawn_file_actions_init(&quiet);
+        posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        const bool peer =
+            ::posix_spawnp(&fswatch, "fswatch", &quiet, nullptr, const_cast<char**>(arguments), environ) == 0;
+        posix_spawn_file_actions_destroy(&quiet);
+        runLoopFor(1000ms);
+        const auto ours = usageOf(::getpid());
+        const auto theirs = peer ? usageOf(fswatch) : ThreadUsage{};
+        const double seconds = 20;
+        runLoopFor(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
+        const auto oursAfter = usageOf(::getpid());
+        const auto theirsAfter = peer ? usageOf(fswatch) : ThreadUsage{};
+        const double ourCpu = (oursAfter.cpuNanoseconds - ours.cpuNanoseconds) / 1e3 / seconds;
+        const double peerCpu = (theirsAfter.cpuNanoseconds - theirs.cpuNanoseconds) / 1e3 / seconds;
+        std::printf("Idle at 500 ms, window %s: %.0f us CPU per s, %.1f wake-ups per s", shown ? "shown " : "hidden",
+                    ourCpu, (oursAfter.wakeUps - ours.wakeUps) / seconds);
+        if (peer) {
+            std::printf("; fswatch poll monitor %.0f us per s, %.1f wake-ups per s -> %.2f x (target at most 2 x)\n",
+                        peerCpu, (theirsAfter.wakeUps - theirs.wakeUps) / seconds, ourCpu / std::max(peerCpu, 1.0));
+            ::kill(fswatch, SIGTERM);
+            ::waitpid(fswatch, nullptr, 0);
+        } else {
+            std::printf("; fswatch not found (./dev bench installs it)\n");
+        }
+        c.chkMonitor.setValue(0);
+    }
+
+    form.Form_Unload();
+    flushIniWrites(std::chrono::seconds(10));
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return 0;
+}
