@@ -28,6 +28,12 @@ struct CopyResult {
 // What ends a copy early; empty while it goes on.
 using Stop = std::optional<CopyResult>;
 
+// The source a copy began with, to know it again when it is reopened.
+struct SourceNaming {
+    platform::FileIdentity identity;
+    std::optional<std::int64_t> changeTicks;
+};
+
 CopyResult failed(RtError error) {
     return {CopyOutcome::Failed, std::move(error)};
 }
@@ -218,6 +224,7 @@ private:
         if (!identity) {
             return {CopyOutcome::SourceMissing, std::nullopt}; // replaced by a folder or a device since
         }
+        const auto changed = source.changeTicks();
         if (auto error = checkDestination()) {
             return failed(*error);
         }
@@ -230,7 +237,7 @@ private:
             return failed(*error);
         }
         const Stop stop = length < m_chunk ? copyInOneRead(source, out.file(), length)
-                                           : copyInChunks(source, *identity, out.file(), length);
+                                           : copyInChunks(source, {*identity, changed}, out.file(), length);
         if (stop) {
             return *stop;
         }
@@ -269,7 +276,7 @@ private:
     // Enters with the source open and `length` its current length, which is
     // at least one chunk. The whole loop runs on this thread: the caller
     // reads the progress from the copier's atomics whenever it likes.
-    Stop copyInChunks(File& source, const platform::FileIdentity& identity, File& out, std::int64_t length) {
+    Stop copyInChunks(File& source, const SourceNaming& naming, File& out, std::int64_t length) {
         Pending pending(m_chunk);
         std::int64_t read = 0;
         std::int64_t written = 0;
@@ -316,7 +323,7 @@ private:
                 break;
             }
             if (!source.isOpen()) {
-                if (auto stop = reopen(source, identity, read)) {
+                if (auto stop = reopen(source, naming, read)) {
                     return stop;
                 }
             }
@@ -341,12 +348,14 @@ private:
 
     // Opens the source again at `offset`. Only the file the copy began with
     // will do: another one under its name is a new version, and its bytes
-    // must not be mixed with those of the old one.
-    Stop reopen(File& source, const platform::FileIdentity& identity, std::int64_t offset) {
+    // must not be mixed with those of the old one. A new identity alone is a
+    // file system renumbering the same file.
+    Stop reopen(File& source, const SourceNaming& naming, std::int64_t offset) {
         if (auto error = source.openForRead(m_source)) {
             return isGone(*error) ? sourceChanged() : failed(*error);
         }
-        if (source.identity() != identity) {
+        const auto identity = source.identity();
+        if (!identity || platform::anotherFile(naming.identity, naming.changeTicks, identity, source.changeTicks())) {
             return sourceChanged();
         }
         if (auto error = source.seek(offset)) {

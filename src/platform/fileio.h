@@ -24,6 +24,19 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// Whether two looks at one name saw two different files. Some file systems
+// (CIFS without server inode numbers, many FUSE file systems) hand out a new
+// identity whenever their caches let go of a file, so a new identity counts
+// only together with a new status-change time, which putting another file in
+// place (a rename over the name) always sets. A value either look lacks, and
+// an identity the file system does not give (a zero index), say nothing.
+inline bool anotherFile(const std::optional<FileIdentity>& before, std::optional<std::int64_t> changedBefore,
+                        const std::optional<FileIdentity>& after, std::optional<std::int64_t> changedAfter) {
+    const auto given = [](const std::optional<FileIdentity>& identity) { return identity && identity->index != 0; };
+    return given(before) && given(after) && *before != *after && changedBefore && changedAfter &&
+           *changedBefore != *changedAfter;
+}
+
 class File {
 public:
     File() = default;
@@ -78,6 +91,9 @@ public:
     void startFlush() noexcept;
     // The file's identity; empty unless it is a regular file on disk.
     std::optional<FileIdentity> identity() const;
+    // The file's status-change time, in the ticks of FileStatus::changeTicks;
+    // empty where the file system does not give one.
+    std::optional<std::int64_t> changeTicks() const;
     // Closes the handle and reports what the OS said (a deferred write error may
     // show only here). Closing a closed File succeeds.
     IoError close();

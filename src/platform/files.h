@@ -38,6 +38,10 @@ struct FileStatus {
     // 100-nanosecond intervals on Windows).
     std::int64_t modifiedTicks = 0;
     std::optional<FileIdentity> identity;
+    // The status-change time in the same ticks (st_ctim on POSIX, ChangeTime
+    // on Windows): a rename over the name, a write and a change of
+    // permissions or links set it. Empty where the file system gives none.
+    std::optional<std::int64_t> changeTicks;
 };
 
 // The status of the file at `path`; nullopt for a folder, a missing path or

@@ -34,6 +34,7 @@ FileProbe probeFile(const std::string& path) {
             probe.modified = look.status->modified;
             probe.stamp.modifiedTicks = look.status->modifiedTicks;
             probe.stamp.identity = look.status->identity;
+            probe.stamp.changeTicks = look.status->changeTicks;
         }
     } catch (...) {
         probe.state = modSentrel::fsError;
@@ -70,10 +71,11 @@ bool differs(const Observation& observed, const ChangeRecord& previous, const st
     if (!observed.stamp || !previousStamp) {
         return false;
     }
+    const FileStamp& seen = *observed.stamp;
+    const FileStamp& before = *previousStamp;
     // A value that could not be read on one side says nothing.
-    const auto differ = [](const auto& a, const auto& b) { return a && b && *a != *b; };
-    return differ(observed.stamp->identity, previousStamp->identity) ||
-           differ(observed.stamp->modifiedTicks, previousStamp->modifiedTicks);
+    return (seen.modifiedTicks && before.modifiedTicks && *seen.modifiedTicks != *before.modifiedTicks) ||
+           platform::anotherFile(before.identity, before.changeTicks, seen.identity, seen.changeTicks);
 }
 
 std::string balloonMessage(std::string_view fileName, const ChangeRecord& record) {

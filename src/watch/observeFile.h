@@ -21,11 +21,13 @@ namespace watch {
 std::string_view stateText(modSentrel::FileState state);
 
 // Which version of a file was seen, beyond the record's texts: the file
-// itself (a new file renamed over the old one is another file) and its date
-// modified at full resolution (two saves within one second differ).
+// itself with its status-change time (a new file renamed over the old one is
+// another file) and its date modified at full resolution (two saves within
+// one second differ).
 struct FileStamp {
     std::optional<platform::FileIdentity> identity;
     std::optional<std::int64_t> modifiedTicks;
+    std::optional<std::int64_t> changeTicks;
     bool operator==(const FileStamp&) const = default;
 };
 
@@ -56,8 +58,10 @@ Observation describe(const FileProbe& probe, const Clock& clock);
 
 // A change is a difference in state, size in bytes or date modified, compared
 // as exact texts (the size text is not compared), or, where both sides have
-// one, in the stamp: another file, or another date modified within the same
-// second.
+// one, in the stamp: another date modified within the same second, or another
+// file (platform::anotherFile: a new identity alone is a file system
+// renumbering its files, and a new status-change time alone is a change of
+// permissions or links, neither of which the user sees).
 bool differs(const Observation& observed, const ChangeRecord& previous, const std::optional<FileStamp>& previousStamp);
 
 // The four CR LF-separated lines of the balloon shown for a change of `fileName`.

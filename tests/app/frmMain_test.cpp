@@ -397,6 +397,11 @@ TEST_F(WatchTickTest, SavesWithinOneSecondAndAFileRenamedOverTheOldOneAreChanges
 
     // Same size, same date, but another file: a new version renamed into place.
     save("next.csv", "value=D", 800ms);
+    const auto current = platform::fileStatus(watched);
+    ASSERT_TRUE(current);
+    ASSERT_TRUE(testsupport::untilChangeTimeDiffers(files.path("next.csv"), current->changeTicks, [&] {
+        return testsupport::setModified(files.path("next.csv"), second + 800ms);
+    }));
     std::filesystem::rename(files.fsPath() / "next.csv", files.fsPath() / "current.csv");
     view.Timer1.tick();
     view.Timer1.tick();

@@ -1,6 +1,7 @@
 #include "platform/fileio.h"
 
 #include "platform/errors.h"
+#include "platform/posix/statInfo.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -15,10 +16,6 @@ namespace {
 
 IoError lastError() {
     return platform::lastRtError();
-}
-
-FileIdentity identityFrom(const struct stat& info) {
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
 } // namespace
@@ -154,7 +151,15 @@ std::optional<FileIdentity> File::identity() const {
     if (m_native == kClosed || ::fstat(static_cast<int>(m_native), &info) != 0 || !S_ISREG(info.st_mode)) {
         return std::nullopt;
     }
-    return identityFrom(info);
+    return posix::identityFrom(info);
+}
+
+std::optional<std::int64_t> File::changeTicks() const {
+    struct stat info {};
+    if (m_native == kClosed || ::fstat(static_cast<int>(m_native), &info) != 0) {
+        return std::nullopt;
+    }
+    return posix::nanosecondsOf(info.st_ctim);
 }
 
 IoError File::close() {
@@ -174,7 +179,7 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
     if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return std::nullopt;
     }
-    return identityFrom(info);
+    return posix::identityFrom(info);
 }
 
 IoError removeFile(const std::string& path) {

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/posix/openFileScan.h"
+#include "platform/posix/statInfo.h"
 #include "platform/posix/uniqueFd.h"
 
 #include <cerrno>
@@ -159,10 +160,10 @@ std::optional<FileStatus> statusFrom(const struct stat& info) {
     status.length = static_cast<std::int64_t>(info.st_size);
     status.modified =
         LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-    status.modifiedTicks = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    status.modifiedTicks = posix::nanosecondsOf(info.st_mtim);
+    status.changeTicks = posix::nanosecondsOf(info.st_ctim);
     if (S_ISREG(info.st_mode)) {
-        status.identity =
-            FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+        status.identity = posix::identityFrom(info);
     }
     return status;
 }

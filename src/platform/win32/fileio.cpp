@@ -1,6 +1,7 @@
 #include "platform/fileio.h"
 
 #include "platform/errors.h"
+#include "platform/win32/handleInfo.h"
 #include "platform/win32/ownReads.h"
 #include "platform/win32/text.h"
 
@@ -56,6 +57,10 @@ IoError openInto(std::intptr_t& native, const std::string& path, DWORD access, D
     return std::nullopt;
 }
 
+} // namespace
+
+namespace win32 {
+
 std::optional<FileIdentity> identityOfHandle(HANDLE handle) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info) ||
@@ -66,7 +71,29 @@ std::optional<FileIdentity> identityOfHandle(HANDLE handle) {
                         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
-} // namespace
+std::optional<std::int64_t> changeTicksOfHandle(HANDLE handle) {
+    FILE_BASIC_INFO info{};
+    if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) || info.ChangeTime.QuadPart == 0) {
+        return std::nullopt;
+    }
+    return info.ChangeTime.QuadPart;
+}
+
+FileNaming namingOf(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    HANDLE handle = ::CreateFileW(wideFromUtf8(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    FileNaming naming{identityOfHandle(handle), changeTicksOfHandle(handle)};
+    ::CloseHandle(handle);
+    return naming;
+}
+
+} // namespace win32
 
 void File::discard() noexcept {
     if (m_native != kClosed) {
@@ -195,7 +222,14 @@ std::optional<FileIdentity> File::identity() const {
     if (m_native == kClosed) {
         return std::nullopt;
     }
-    return identityOfHandle(handleOf(m_native));
+    return win32::identityOfHandle(handleOf(m_native));
+}
+
+std::optional<std::int64_t> File::changeTicks() const {
+    if (m_native == kClosed) {
+        return std::nullopt;
+    }
+    return win32::changeTicksOfHandle(handleOf(m_native));
 }
 
 IoError File::close() {
@@ -211,19 +245,7 @@ IoError File::close() {
 }
 
 std::optional<FileIdentity> identityOf(const std::string& path) {
-    if (path.empty()) {
-        return std::nullopt;
-    }
-    // No access rights are needed to read a file's identity, so this open
-    // neither conflicts with other programs' sharing nor changes the file.
-    HANDLE handle = ::CreateFileW(win32::wideFromUtf8(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    auto identity = identityOfHandle(handle);
-    ::CloseHandle(handle);
-    return identity;
+    return win32::namingOf(path).identity;
 }
 
 IoError removeFile(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/win32/handleInfo.h"
 #include "platform/win32/ownReads.h"
 #include "platform/win32/text.h"
 
@@ -103,7 +104,10 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
     status.modified = *modified;
     status.modifiedTicks = static_cast<std::int64_t>(
         (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
-    status.identity = identityOf(path);
+    // The identity and the ChangeTime from one handle, so they describe one file.
+    const auto naming = win32::namingOf(path);
+    status.identity = naming.identity;
+    status.changeTicks = naming.changeTicks;
     return status;
 }
 

@@ -1,7 +1,10 @@
 // Test helper, run as a separate process: a FUSE file system that serves the
 // files of a backing folder, and that can be made to stop answering.
-//   hangfs <backing-folder> <mount-point> <state-file> [<parent-pid>]
-// It stays in the foreground and runs several threads.
+//   hangfs [--renumber] <backing-folder> <mount-point> <state-file> [<parent-pid>]
+// It stays in the foreground and runs several threads. With --renumber it
+// gives a file a new inode number every time it is looked at, while its size
+// and times stay as they are, as CIFS without server inode numbers and many
+// FUSE file systems do whenever their caches let go of a file.
 //   SIGUSR1  every request waits from then on: the file system hangs
 //   SIGUSR2  the requests that waited complete normally, new ones are answered
 //   SIGTERM, SIGINT, SIGHUP, and the parent (when given) ending:
@@ -26,6 +29,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -43,6 +47,10 @@ constexpr auto kLongestHang = std::chrono::seconds(60);
 
 std::string g_backing;
 std::string g_mountPoint;
+bool g_renumber = false;
+// Far above the backing file system's own numbers, so a renumbered file never
+// takes the number of another one.
+std::atomic<ino_t> g_nextInode{ino_t{1} << 40};
 
 // What every request passes before it touches the backing folder.
 class Gate {
@@ -164,10 +172,12 @@ void* hangInit(fuse_conn_info*, fuse_config* config) {
 
 int hangGetattr(const char* path, struct stat* info, fuse_file_info* file) {
     HANGFS_PASS_GATE
-    if (file != nullptr) {
-        return result(::fstat(descriptor(file), info));
+    const int answer =
+        file != nullptr ? result(::fstat(descriptor(file), info)) : result(::lstat(real(path).c_str(), info));
+    if (answer == 0 && g_renumber && S_ISREG(info->st_mode)) {
+        info->st_ino = g_nextInode++;
     }
-    return result(::lstat(real(path).c_str(), info));
+    return answer;
 }
 
 int hangAccess(const char* path, int mode) {
@@ -373,8 +383,13 @@ void controlLoop(fuse* system) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--renumber") == 0) {
+        g_renumber = true;
+        --argc;
+        ++argv;
+    }
     if (argc != 4 && argc != 5) {
-        std::fprintf(stderr, "usage: hangfs <backing-folder> <mount-point> <state-file> [<parent-pid>]\n");
+        std::fprintf(stderr, "usage: hangfs [--renumber] <backing-folder> <mount-point> <state-file> [<parent-pid>]\n");
         return 2;
     }
     if (argc == 5) {

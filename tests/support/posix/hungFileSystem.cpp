@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 namespace testsupport {
 
@@ -32,7 +33,7 @@ std::string trimmed(std::string text) {
 
 } // namespace
 
-HungFileSystem::HungFileSystem() : m_root(std::make_unique<TempDir>()) {
+HungFileSystem::HungFileSystem(Inodes inodes) : m_root(std::make_unique<TempDir>()) {
     m_backing = m_root->path("backing");
     m_mountPoint = m_root->path("mount");
     m_stateFile = m_root->path("state");
@@ -48,8 +49,11 @@ HungFileSystem::HungFileSystem() : m_root(std::make_unique<TempDir>()) {
     }
     ::close(device);
     const auto program = helperProgram("hangfs");
-    m_process =
-        SpawnedProcess::start({program, m_backing, m_mountPoint, m_stateFile, std::to_string(::getpid())}, m_log);
+    std::vector<std::string> arguments{program, m_backing, m_mountPoint, m_stateFile, std::to_string(::getpid())};
+    if (inodes == Inodes::NewOnEveryLook) {
+        arguments.insert(arguments.begin() + 1, "--renumber");
+    }
+    m_process = SpawnedProcess::start(arguments, m_log);
     if (!m_process) {
         m_whyNot = "the helper program " + program + " could not be started";
         return;

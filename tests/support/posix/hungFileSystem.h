@@ -3,7 +3,8 @@
 // program mounted on a folder of its own, serving the files of a backing
 // folder. While it is blocked, every request on the mount waits in the kernel
 // until it is released. On destruction it is released and unmounted, and the
-// helper program has ended, whatever state the test left it in.
+// helper program has ended, whatever state the test left it in. It can also
+// be a file system that gives its files new inode numbers all the time.
 
 #include "support/posix/spawnedProcess.h"
 #include "support/tempDir.h"
@@ -17,8 +18,14 @@ namespace testsupport {
 
 class HungFileSystem {
 public:
+    enum class Inodes {
+        Steady,
+        // A file gets a new inode number every time it is looked at; its size
+        // and times stay as they are.
+        NewOnEveryLook,
+    };
     // Mounts it and waits until the mount answers; see mounted().
-    HungFileSystem();
+    explicit HungFileSystem(Inodes inodes = Inodes::Steady);
     ~HungFileSystem();
     HungFileSystem(const HungFileSystem&) = delete;
     HungFileSystem& operator=(const HungFileSystem&) = delete;

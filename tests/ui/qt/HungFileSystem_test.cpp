@@ -1,7 +1,8 @@
 // The main window watching a file on a file system that stops answering: the
 // window's event loop keeps turning while the watch tick's probe hangs,
 // nothing is recorded meanwhile, and once the file system answers again the
-// change made while it hung is recorded.
+// change made while it hung is recorded. And a file system that renumbers
+// its files all the time.
 
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
@@ -13,9 +14,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <thread>
 
@@ -30,8 +35,39 @@ struct Host : ui::QtHost {
     std::string m_folder;
 };
 
+// The real window watching `watched` every 50 ms, with a fresh folder of its
+// own, copying each change or not; it stops watching and unloads at the end.
+struct Watching {
+    Watching(const std::string& watched, bool copies) {
+        app.write("Settings.ini", std::string("[Main]\r\nINTERVAL=50\r\nMONITOR=1\r\nCOPY=") + (copies ? "1" : "0") +
+                                      "\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
+        form.Form_Load();
+    }
+    ~Watching() {
+        window.controls().chkMonitor.setValue(0);
+        form.Form_Unload();
+    }
+    Watching(const Watching&) = delete;
+    Watching& operator=(const Watching&) = delete;
+
+    testsupport::TempDir app;
+    ui::MainWindow window;
+    Host host{window, app.path() + "/"};
+    frmMain form{window.controls(), host};
+};
+
 std::size_t lineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The whole copies in the app folder's Copies, not the one being written.
+std::size_t copyCount(const testsupport::TempDir& app) {
+    std::size_t count = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(app.fsPath() / "Copies", error)) {
+        count += entry.path().filename().string().starts_with(".") ? 0 : 1;
+    }
+    return count;
 }
 
 } // namespace
@@ -46,15 +82,10 @@ private slots:
             QSKIP(qPrintable(QString::fromStdString(fs.whyNot())));
         }
         QVERIFY2(fs.mounted(), fs.whyNot().c_str());
-        testsupport::TempDir app;
         const auto watched = fs.writeBehind("watched.csv", "a,b\r\n");
-        app.write("Settings.ini",
-                  "[Main]\r\nINTERVAL=50\r\nMONITOR=1\r\nCOPY=0\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
-        ui::MainWindow window;
-        Host host(window, app.path() + "/");
-        frmMain form(window.controls(), host);
-        auto& list = window.controls().lstLog;
-        form.Form_Load();
+        Watching watching(watched, false);
+        const auto& app = watching.app;
+        auto& list = watching.window.controls().lstLog;
         QTRY_COMPARE_WITH_TIMEOUT(list.rowCount(), std::int64_t{1}, 10000);
 
         // What the GUI thread sees while the file system hangs: a timer of
@@ -111,8 +142,50 @@ private slots:
         QCOMPARE(list.subItem(2, ChangeColumn::State).value_or(""), std::string("Free"));
         QCOMPARE(list.subItem(2, ChangeColumn::SizeInBytes).value_or(""), std::string("10"));
         QCOMPARE(lineCount(testsupport::readFile(app.path("Log.csv"))), std::size_t{2});
-        window.controls().chkMonitor.setValue(0);
-        form.Form_Unload();
+    }
+
+    // A file system that gives the file a new inode number at every look,
+    // while its size and times stay, must not make a row or a copy per tick;
+    // a real write through it is still recorded and copied.
+    void aFileSystemThatRenumbersItsFilesRecordsOnlyRealChanges() {
+        testsupport::HungFileSystem fs(testsupport::HungFileSystem::Inodes::NewOnEveryLook);
+        if (fs.unavailable()) {
+            QSKIP(qPrintable(QString::fromStdString(fs.whyNot())));
+        }
+        QVERIFY2(fs.mounted(), fs.whyNot().c_str());
+        const auto watched = fs.writeBehind("watched.csv", "a,b\r\n");
+        const auto inode = [&] {
+            struct stat info {};
+            return ::stat(watched.c_str(), &info) == 0 ? info.st_ino : 0;
+        };
+        const auto before = inode();
+        if (before == inode()) {
+            QSKIP("the kernel keeps this FUSE file system's inode numbers steady: nothing is renumbered");
+        }
+        Watching watching(watched, true);
+        const auto& app = watching.app;
+        auto& list = watching.window.controls().lstLog;
+        QTRY_COMPARE_WITH_TIMEOUT(list.rowCount(), std::int64_t{1}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(copyCount(app), std::size_t{1}, 10000);
+
+        // About 20 ticks, each of which a fault turns into a row, a log line
+        // and a copy of five bytes.
+        const auto lookedAt = inode();
+        QTest::qWait(1000);
+        QVERIFY2(inode() - lookedAt > 20, "the program did not look at the file while the test waited");
+        QCOMPARE(list.rowCount(), std::int64_t{1});
+        QCOMPARE(copyCount(app), std::size_t{1});
+
+        {
+            std::ofstream out(watched, std::ios::binary | std::ios::app);
+            out << "c,d\r\n";
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(list.rowCount(), std::int64_t{2}, 5000);
+        QCOMPARE(list.subItem(2, ChangeColumn::SizeInBytes).value_or(""), std::string("10"));
+        QTRY_COMPARE_WITH_TIMEOUT(copyCount(app), std::size_t{2}, 5000);
+        QTest::qWait(250);
+        QCOMPARE(list.rowCount(), std::int64_t{2});
+        QCOMPARE(lineCount(testsupport::readFile(app.path("Log.csv"))), std::size_t{2});
     }
 };
 
