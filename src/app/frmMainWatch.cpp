@@ -111,6 +111,11 @@ void frmMain::takeProbeResult(const watch::FileProbe& probe) {
     if (watch::differs(seen, previousRecord(), stampBelongsToNewest ? m_newestStamp : std::nullopt)) {
         recordChange(seen);
         notifyChange(seen.state, seen.record);
+    } else if (stampBelongsToNewest && seen.stamp) {
+        // The same version, seen anew: a status change alone (permissions, a
+        // link) or a file system that renumbered its files. Compared with
+        // the stamp from now on, so that the two never add up to a change.
+        m_newestStamp = seen.stamp;
     }
     if (c.chkFollowLog.value() == 1) {
         c.lstLog.ensureVisible(c.lstLog.rowCount());
