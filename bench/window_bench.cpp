@@ -2,6 +2,7 @@
 // tick without a change next to the bare probe, the tick and the memory per
 // row with a million rows in the list, the longest gap between progress
 // repaints during a 1 GiB copy, and the CPU time of 30 s of watching.
+// "window_bench --rows" stops after the million rows.
 
 #include "processUsage.h"
 
@@ -28,6 +29,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -67,6 +69,7 @@ double residentMegabytes() {
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool rowsOnly = argc > 1 && std::string_view(argv[1]) == "--rows";
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
     const auto folder = std::filesystem::temp_directory_path() / ("sentrel-window-bench-" + std::to_string(::getpid()));
@@ -80,6 +83,13 @@ int main(int argc, char** argv) {
     BenchHost host(window, folder.string() + "/");
     frmMain form(window.controls(), host);
     form.Form_Load();
+    const auto finish = [&] {
+        form.Form_Unload();
+        flushIniWrites(std::chrono::seconds(10));
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+        return 0;
+    };
     cycle(form); // the first tick records the file; the ones measured find no change
 
     const int ticks = 20000;
@@ -109,22 +119,38 @@ int main(int argc, char** argv) {
     const auto storeBefore = window.logModel()->rows().memoryUsed();
     auto& list = window.controls().lstLog;
     const int rows = 1000000;
+    const auto formats = host.clock().formats();
     for (int i = 0; i < rows; ++i) {
-        list.appendRow(
-            {"07/12/2026 05:" + std::to_string(10 + i % 50) + ":" + std::to_string(10 + i % 50),
-             1,
-             {"Free", std::to_string(i % 1000) + " bytes", std::to_string(i % 1000), "07/12/2026 05:10:10"}});
+        list.appendRow({{2026, 12, 7, 5, 10 + i % 50, 10 + i % 50},
+                        i % 7 == 0 ? modSentrel::fsOpen : modSentrel::fsFree,
+                        {std::int64_t{i} * 1031, platform::LocalDateTime{2026, 12, 7, 5, 10, i % 60}},
+                        formats});
     }
     const double after = residentMegabytes();
-    const auto storeAfter = window.logModel()->rows().memoryUsed();
+    const auto& store = window.logModel()->rows();
+    const auto storeAfter = store.memoryUsed();
+    const auto storeRows = static_cast<double>(store.size());
+    // What the list draws: the texts of the rows on screen, made when asked for.
+    const double drawRow = microsecondsPer(ticks, [&, row = std::int64_t{0}]() mutable {
+        row = (row + 7919) % store.size();
+        for (int column = 0; column < logview::LogRows::kColumns; ++column) {
+            static_cast<void>(store.text(row, column));
+        }
+    });
     cycle(form); // the newest row now differs: record the file once more
     const double tickFull = microsecondsPer(ticks, [&] { cycle(form); });
     std::printf("No-change tick, %d rows:     %8.2f us  -> %.2f x the 1-row tick\n", rows, tickFull,
                 tickFull / tickEmpty);
-    std::printf("Memory per row: %.1f bytes of row store, %.1f bytes of process (RSS +%.1f MiB)\n",
-                static_cast<double>(storeAfter - storeBefore) / rows, (after - before) * 1024 * 1024 / rows,
-                after - before);
+    std::printf("Memory per row at %d rows: %.1f bytes of row store (%.1f in all, target 32), %.1f bytes of "
+                "process (RSS +%.1f MiB)\n",
+                rows, static_cast<double>(storeAfter - storeBefore) / rows, static_cast<double>(storeAfter) / storeRows,
+                (after - before) * 1024 * 1024 / rows, after - before);
+    std::printf("Texts of one row, made to be drawn: %.2f us\n", drawRow);
     list.clear();
+    std::printf("After Clear Log View: %zu bytes of row store\n", store.memoryUsed());
+    if (rowsOnly) {
+        return finish();
+    }
 
     // The longest gap between two progress repaints while 1 GiB is copied.
     {
@@ -201,9 +227,5 @@ int main(int argc, char** argv) {
     std::printf("30 s of watching at 500 ms, no change: %.3f s CPU (%.3f %% of one core)\n", cpu, cpu / 30 * 100);
 
     window.controls().chkMonitor.setValue(0);
-    form.Form_Unload();
-    flushIniWrites(std::chrono::seconds(10));
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-    return 0;
+    return finish();
 }

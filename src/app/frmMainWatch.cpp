@@ -127,7 +127,9 @@ void frmMain::recordChange(const watch::Observation& seen) {
     auto& list = m_controls.lstLog;
     // A row that cannot be stored is skipped; the log line still follows.
     continueOnError([&] {
-        list.appendRow({clock.generalDate(clock.now()), seen.state + 1, seen.record});
+        // The row keeps the formats its texts were compared in; its time is
+        // written in them too.
+        list.appendRow({clock.now(), seen.state, seen.values, seen.formats});
         m_newestStamp = seen.stamp;
         m_newestStampRow = list.rowCount();
     });

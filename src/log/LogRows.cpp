@@ -1,81 +1,119 @@
 #include "log/LogRows.h"
 
-#include <algorithm>
-
 namespace logview {
 
 namespace {
-// Separates the texts of one row in the arena; it cannot occur in a path,
-// a date or a number the list shows.
-constexpr char kUnitSeparator = '\x1f';
+
+// A date and time in 64 bits: the year in the high half, the rest below it.
+// The clock and the file system give calendar values, which all fit.
+constexpr std::uint64_t packTime(const platform::LocalDateTime& t) {
+    const auto field = [](int value, int bits) {
+        return static_cast<std::uint64_t>(static_cast<unsigned>(value) & ((1U << bits) - 1));
+    };
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(t.year)) << 32) | field(t.month, 4) << 22 |
+           field(t.day, 5) << 17 | field(t.hour, 5) << 12 | field(t.minute, 6) << 6 | field(t.second, 6);
+}
+
+constexpr platform::LocalDateTime unpackTime(std::uint64_t packed) {
+    const auto field = [packed](int shift, int bits) {
+        return static_cast<int>((packed >> shift) & ((std::uint64_t{1} << bits) - 1));
+    };
+    return {static_cast<std::int32_t>(static_cast<std::uint32_t>(packed >> 32)),
+            field(22, 4),
+            field(17, 5),
+            field(12, 5),
+            field(6, 6),
+            field(0, 6)};
+}
+
+// The flags byte: the state in the low two bits, then whether the size and
+// the date modified could be read.
+constexpr std::uint8_t kStateBits = 0x3;
+constexpr std::uint8_t kHasSize = 0x4;
+constexpr std::uint8_t kHasDate = 0x8;
+
 } // namespace
 
-void LogRows::append(const ChangeRow& row) {
-    std::string_view texts[kColumns];
-    for (int column = 0; column < kColumns; ++column) {
-        texts[column] = columnText(row, static_cast<ChangeColumn>(column));
-    }
-    std::size_t length = kColumns - 1;
-    for (const auto text : texts) {
-        length += text.size();
-    }
-    if (m_blocks.empty() || m_blocks.back().capacity - m_blocks.back().used < length) {
-        const std::size_t capacity = std::max(kBlockSize, length);
-        m_blocks.push_back(Block{std::make_unique<char[]>(capacity), capacity, 0});
-    }
-    Block& block = m_blocks.back();
-    m_starts.push_back((static_cast<std::uint64_t>(m_blocks.size() - 1) << 32) | block.used);
-    char* out = block.bytes.get() + block.used;
-    for (int column = 0; column < kColumns; ++column) {
-        if (column > 0) {
-            *out++ = kUnitSeparator;
+std::uint8_t LogRows::formatsIndex(const std::shared_ptr<const TextFormats>& formats) {
+    // Formats change rarely, so a row almost always has the newest ones.
+    for (std::size_t slot = m_formats.size(); slot-- > 0;) {
+        const auto& known = m_formats[slot];
+        if (known == formats || (known && formats && known->sameAs(*formats))) {
+            return static_cast<std::uint8_t>(slot);
         }
-        // A separator inside a text would shift the columns after it.
-        out = std::replace_copy(texts[column].begin(), texts[column].end(), out, kUnitSeparator, ' ');
     }
-    block.used += length;
-    m_icons.push_back(static_cast<std::uint8_t>(row.icon < 0 || row.icon > 255 ? 0 : row.icon));
+    if (m_formats.size() < kMaxFormats) {
+        m_formats.push_back(formats);
+    } else {
+        m_formats.back() = formats;
+    }
+    return static_cast<std::uint8_t>(m_formats.size() - 1);
 }
 
-void LogRows::clear() {
+void LogRows::append(const ChangeRow& row) {
+    const auto index = static_cast<std::size_t>(m_size);
+    if (index / kBlockRows >= m_blocks.size()) {
+        m_blocks.push_back(std::make_unique_for_overwrite<Block>());
+    }
+    const std::uint8_t formats = formatsIndex(row.formats);
+    Block& block = *m_blocks[index / kBlockRows];
+    const std::size_t at = index % kBlockRows;
+    block.sizes[at] = row.values.sizeInBytes.value_or(0);
+    block.times[at] = packTime(row.time);
+    block.modified[at] = row.values.dateModified ? packTime(*row.values.dateModified) : 0;
+    block.formats[at] = formats;
+    block.flags[at] =
+        static_cast<std::uint8_t>((static_cast<unsigned>(row.state) & kStateBits) |
+                                  (row.values.sizeInBytes ? kHasSize : 0) | (row.values.dateModified ? kHasDate : 0));
+    ++m_size;
+}
+
+void LogRows::clear() noexcept {
     // Swapping with empty vectors gives their memory back, not just their rows.
-    std::vector<Block>().swap(m_blocks);
-    std::vector<std::uint64_t>().swap(m_starts);
-    std::vector<std::uint8_t>().swap(m_icons);
+    std::vector<std::unique_ptr<Block>>().swap(m_blocks);
+    std::vector<std::shared_ptr<const TextFormats>>().swap(m_formats);
+    m_size = 0;
 }
 
-std::string_view LogRows::rowBytes(std::size_t row) const {
-    const std::size_t block = static_cast<std::size_t>(m_starts[row] >> 32);
-    const std::size_t begin = static_cast<std::size_t>(m_starts[row] & 0xffffffffu);
-    std::size_t end = m_blocks[block].used;
-    if (row + 1 < m_starts.size() && (m_starts[row + 1] >> 32) == block) {
-        end = static_cast<std::size_t>(m_starts[row + 1] & 0xffffffffu);
-    }
-    return {m_blocks[block].bytes.get() + begin, end - begin};
-}
-
-std::optional<std::string_view> LogRows::text(std::int64_t row, int column) const {
-    if (row < 0 || row >= size() || column < 0 || column >= kColumns) {
+std::optional<ChangeRow> LogRows::row(std::int64_t index) const {
+    if (index < 0 || index >= m_size) {
         return std::nullopt;
     }
-    std::string_view rest = rowBytes(static_cast<std::size_t>(row));
-    for (int skip = 0; skip < column; ++skip) {
-        rest.remove_prefix(rest.find(kUnitSeparator) + 1);
+    const Block& block = *m_blocks[static_cast<std::size_t>(index) / kBlockRows];
+    const std::size_t at = static_cast<std::size_t>(index) % kBlockRows;
+    const std::uint8_t flags = block.flags[at];
+    ChangeRow result;
+    result.time = unpackTime(block.times[at]);
+    result.state = static_cast<modSentrel::FileState>(flags & kStateBits);
+    if ((flags & kHasSize) != 0) {
+        result.values.sizeInBytes = block.sizes[at];
     }
-    return rest.substr(0, rest.find(kUnitSeparator));
+    if ((flags & kHasDate) != 0) {
+        result.values.dateModified = unpackTime(block.modified[at]);
+    }
+    result.formats = m_formats[block.formats[at]];
+    return result;
+}
+
+std::optional<std::string> LogRows::text(std::int64_t row, int column) const {
+    if (column < 0 || column >= kColumns) {
+        return std::nullopt;
+    }
+    const auto shown = this->row(row);
+    return shown ? std::optional<std::string>(columnText(*shown, static_cast<ChangeColumn>(column))) : std::nullopt;
 }
 
 int LogRows::icon(std::int64_t row) const {
-    return row < 0 || row >= size() ? 0 : m_icons[static_cast<std::size_t>(row)];
+    if (row < 0 || row >= m_size) {
+        return 0;
+    }
+    const auto index = static_cast<std::size_t>(row);
+    return (m_blocks[index / kBlockRows]->flags[index % kBlockRows] & kStateBits) + 1;
 }
 
 std::size_t LogRows::memoryUsed() const {
-    std::size_t bytes =
-        m_starts.capacity() * sizeof(std::uint64_t) + m_icons.capacity() + m_blocks.capacity() * sizeof(Block);
-    for (const auto& block : m_blocks) {
-        bytes += block.capacity;
-    }
-    return bytes;
+    return sizeof(*this) + m_blocks.size() * sizeof(Block) + m_blocks.capacity() * sizeof(std::unique_ptr<Block>) +
+           m_formats.capacity() * sizeof(std::shared_ptr<const TextFormats>);
 }
 
 } // namespace logview

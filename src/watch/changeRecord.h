@@ -1,10 +1,17 @@
 #pragma once
 // One observation of the watched file, and a recorded change as a row of the
-// change list: the one shape that the watch tick, the list, the list model and
-// the log line all use.
+// change list. The watch tick compares and logs the texts of a record; a row
+// keeps the numbers and the formats the texts were made with, and makes the
+// same texts again only where they are shown or read back.
 
+#include "common/clock.h"
+#include "platform/clock.h"
+#include "watch/modSentrel.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
-#include <string_view>
 
 struct ChangeRecord {
     std::string state;        // "Free", "Open", "Error" or "No File"
@@ -17,26 +24,26 @@ struct ChangeRecord {
 enum class ChangeColumn { Time, State, SizeText, SizeInBytes, DateModified };
 inline constexpr int kChangeColumnCount = 5;
 
-// A recorded change: when it was recorded, its state icon (1 to 5) and what was observed.
-struct ChangeRow {
-    std::string time;
-    int icon = 0;
-    ChangeRecord record;
+// The length and date modified one look at the file read, before they became
+// text; a value that could not be read is empty (and shows as an empty text).
+// For "No File" both are "Unknown", whatever they hold.
+struct FileValues {
+    std::optional<std::int64_t> sizeInBytes;
+    std::optional<platform::LocalDateTime> dateModified;
 };
 
+// A recorded change: when it was recorded, what was observed, and the formats
+// its dates and size were written in. Its state icon is picture state + 1.
+struct ChangeRow {
+    platform::LocalDateTime time;
+    modSentrel::FileState state = modSentrel::fsError;
+    FileValues values;
+    // Without formats, dates show as empty texts and sizes with a ".".
+    std::shared_ptr<const TextFormats> formats;
+};
+
+// The texts of an observation in `formats` (which may be null, as above).
+ChangeRecord recordTexts(modSentrel::FileState state, const FileValues& values, const TextFormats* formats);
+
 // What a column shows for a row.
-inline std::string_view columnText(const ChangeRow& row, ChangeColumn column) {
-    switch (column) {
-    case ChangeColumn::Time:
-        return row.time;
-    case ChangeColumn::State:
-        return row.record.state;
-    case ChangeColumn::SizeText:
-        return row.record.sizeText;
-    case ChangeColumn::SizeInBytes:
-        return row.record.sizeInBytes;
-    case ChangeColumn::DateModified:
-        return row.record.dateModified;
-    }
-    return {};
-}
+std::string columnText(const ChangeRow& row, ChangeColumn column);

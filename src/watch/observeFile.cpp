@@ -45,20 +45,14 @@ FileProbe probeFile(const std::string& path) {
 Observation describe(const FileProbe& probe, const Clock& clock) {
     Observation seen;
     seen.state = probe.state;
-    ChangeRecord& record = seen.record;
-    record.state = std::string(stateText(probe.state));
-    if (probe.state == modSentrel::fsNoFile) {
-        record.sizeInBytes = record.sizeText = record.dateModified = "Unknown";
-        return seen;
+    // One read of the formats for all the texts, so the row that records them
+    // shows them byte for byte.
+    seen.formats = clock.formats();
+    if (probe.state != modSentrel::fsNoFile) {
+        seen.values = {probe.length, probe.modified};
+        seen.stamp = probe.stamp;
     }
-    if (probe.length) {
-        record.sizeInBytes = std::to_string(*probe.length);
-    }
-    record.sizeText = modSentrel::FormatFileSize(record.sizeInBytes);
-    if (probe.modified) {
-        record.dateModified = clock.generalDate(*probe.modified);
-    }
-    seen.stamp = probe.stamp;
+    seen.record = recordTexts(seen.state, seen.values, seen.formats.get());
     return seen;
 }
 

@@ -11,6 +11,7 @@
 #include "watch/modSentrel.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,12 +49,15 @@ struct Observation {
     modSentrel::FileState state = modSentrel::fsError;
     ChangeRecord record;
     std::optional<FileStamp> stamp; // none for "No File"
+    // What the record's texts were made from, for the row that records it.
+    FileValues values;
+    std::shared_ptr<const TextFormats> formats;
 };
 
 // The probe as the record's texts: for "No File" the three other fields are
 // "Unknown"; otherwise the length in bytes, the size text and the date
-// modified in the clock's general date format (a value that could not be read
-// gives an empty text).
+// modified in the clock's formats (a value that could not be read gives an
+// empty text).
 Observation describe(const FileProbe& probe, const Clock& clock);
 
 // A change is a difference in state, size in bytes or date modified, compared

@@ -18,17 +18,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
-#include <deque>
-#include <fstream>
-#include <set>
-#include <thread>
-
 #include <condition_variable>
+#include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 using testsupport::FakeTray;
@@ -346,7 +346,7 @@ protected:
 TEST_F(WatchTickTest, RecordsTheFirstStateThenOnlyChanges) {
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 1u);
-    const auto& first = view.lstLog.rows[0];
+    const auto first = view.lstLog.shown(0);
     EXPECT_EQ(first.time, "06/12/2026 06:41:39");
     EXPECT_EQ(first.icon, 1);
     EXPECT_EQ(first.record.state, "Free");
@@ -363,19 +363,59 @@ TEST_F(WatchTickTest, RecordsTheFirstStateThenOnlyChanges) {
     files.write("current.csv", std::string(2048, 'y'));
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 2u);
-    EXPECT_EQ(view.lstLog.rows[1].record.sizeInBytes, "2048");
-    EXPECT_EQ(view.lstLog.rows[1].record.sizeText, "2 kb");
+    EXPECT_EQ(view.lstLog.shown(1).record.sizeInBytes, "2048");
+    EXPECT_EQ(view.lstLog.shown(1).record.sizeText, "2 kb");
 
     setModified(5); // same length, other date
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 3u);
-    EXPECT_NE(view.lstLog.rows[2].record.dateModified, view.lstLog.rows[1].record.dateModified);
+    EXPECT_NE(view.lstLog.shown(2).record.dateModified, view.lstLog.shown(1).record.dateModified);
     EXPECT_EQ(view.lstLog.lastEnsured, 3) << "Follow Log brings the newest row into view";
 
     // Three changes, three CR LF lines of five fields.
     const auto log = logText();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
     EXPECT_EQ(std::count(log.begin(), log.end(), ','), 12);
+}
+
+TEST_F(WatchTickTest, AnotherDateFormatIsAChangeAndEarlierRowsKeepTheirs) {
+    using testsupport::FakeFormats;
+    auto& clock = host.fakeClock;
+    view.Timer1.tick();
+    const auto before = view.lstLog.shown(0);
+    ASSERT_NE(before.record.dateModified.find('/'), std::string::npos);
+
+    // Another decimal separator alone: the size text is not compared.
+    clock.textFormats = std::make_shared<FakeFormats>('/', ",");
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 1u);
+    EXPECT_EQ(view.lstLog.shown(0).record.sizeText, "1.5 kb") << "shown as recorded";
+
+    // The same instant in another date format reads as another date.
+    clock.textFormats = std::make_shared<FakeFormats>('.', ",");
+    view.Timer1.tick();
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 2u);
+    const auto after = view.lstLog.shown(1);
+    EXPECT_EQ(after.time, "06.12.2026 06:41:39");
+    EXPECT_EQ(after.record.sizeText, "1,5 kb");
+    auto dotted = before.record.dateModified;
+    std::replace(dotted.begin(), dotted.end(), '/', '.');
+    EXPECT_EQ(after.record.dateModified, dotted);
+    const auto first = view.lstLog.shown(0);
+    EXPECT_EQ(first.time, before.time);
+    EXPECT_EQ(first.record.dateModified, before.record.dateModified);
+    EXPECT_EQ(first.record.sizeText, before.record.sizeText);
+    EXPECT_EQ(logText(), "06/12/2026 06:41:39,Free,1536,1.5 kb," + before.record.dateModified +
+                             "\r\n06.12.2026 06:41:39,Free,1536,1,5 kb," + dotted + "\r\n");
+
+    // The first formats again, in an object of their own: one more row.
+    clock.textFormats = std::make_shared<FakeFormats>();
+    view.Timer1.tick();
+    view.Timer1.tick();
+    ASSERT_EQ(view.lstLog.rows.size(), 3u);
+    EXPECT_EQ(view.lstLog.subItem(3, ChangeColumn::DateModified), before.record.dateModified);
+    EXPECT_EQ(view.lstLog.subItem(2, ChangeColumn::DateModified), dotted);
 }
 
 TEST_F(WatchTickTest, SavesWithinOneSecondAndAFileRenamedOverTheOldOneAreChanges) {
@@ -392,7 +432,7 @@ TEST_F(WatchTickTest, SavesWithinOneSecondAndAFileRenamedOverTheOldOneAreChanges
     view.Timer1.tick();
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 3u);
-    EXPECT_EQ(view.lstLog.rows[1].record.dateModified, view.lstLog.rows[2].record.dateModified)
+    EXPECT_EQ(view.lstLog.shown(1).record.dateModified, view.lstLog.shown(2).record.dateModified)
         << "the texts stay to the second";
 
     // Same size, same date, but another file: a new version renamed into place.
@@ -416,7 +456,7 @@ TEST_F(WatchTickTest, MissingReappearingAndOpenFiles) {
     view.Timer1.tick();
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 2u);
-    const auto& gone = view.lstLog.rows[1];
+    const auto gone = view.lstLog.shown(1);
     EXPECT_EQ(gone.record.state, "No File");
     EXPECT_EQ(gone.icon, 4);
     EXPECT_EQ(gone.record.sizeText, "Unknown");
@@ -428,8 +468,8 @@ TEST_F(WatchTickTest, MissingReappearingAndOpenFiles) {
     files.write("current.csv", "back");
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 3u);
-    EXPECT_EQ(view.lstLog.rows[2].record.state, "Free");
-    EXPECT_EQ(view.lstLog.rows[2].record.sizeInBytes, "4");
+    EXPECT_EQ(view.lstLog.shown(2).record.state, "Free");
+    EXPECT_EQ(view.lstLog.shown(2).record.sizeInBytes, "4");
 
     {
         testsupport::FileHolder holder(watched, "r");
@@ -440,9 +480,9 @@ TEST_F(WatchTickTest, MissingReappearingAndOpenFiles) {
     }
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 5u);
-    EXPECT_EQ(view.lstLog.rows[3].record.state, "Open");
-    EXPECT_EQ(view.lstLog.rows[3].icon, 2);
-    EXPECT_EQ(view.lstLog.rows[4].record.state, "Free");
+    EXPECT_EQ(view.lstLog.shown(3).record.state, "Open");
+    EXPECT_EQ(view.lstLog.shown(3).icon, 2);
+    EXPECT_EQ(view.lstLog.shown(4).record.state, "Free");
 }
 
 TEST_F(WatchTickTest, AnUnwritableLogGivesOneBoxAtATimeAndLosesNoLine) {
@@ -468,9 +508,10 @@ TEST_F(WatchTickTest, AnUnwritableLogGivesOneBoxAtATimeAndLosesNoLine) {
     const auto lines = logText();
     ASSERT_EQ(std::count(lines.begin(), lines.end(), '\n'), 5) << lines;
     std::size_t at = 0;
-    for (const auto& row : view.lstLog.rows) {
-        at = lines.find("," + row.record.sizeInBytes + ",", at);
-        EXPECT_NE(at, std::string::npos) << "every change, in order: " << row.record.sizeInBytes;
+    for (std::size_t row = 0; row < view.lstLog.rows.size(); ++row) {
+        const auto sizeInBytes = view.lstLog.shown(row).record.sizeInBytes;
+        at = lines.find("," + sizeInBytes + ",", at);
+        EXPECT_NE(at, std::string::npos) << "every change, in order: " << sizeInBytes;
     }
     EXPECT_EQ(host.messages.size(), 2u);
 }
@@ -509,7 +550,7 @@ TEST_F(WatchTickTest, NotificationsFollowTheTickedBoxes) {
     EXPECT_EQ(tray::wideFieldText(balloon.w.szInfoTitle), "File Changed");
     EXPECT_EQ(tray::wideFieldText(balloon.w.szInfo),
               "File: current.csv\r\nState: Free\r\nSize: 1.5 kb\r\nDate Modified: " +
-                  view.lstLog.rows[0].record.dateModified);
+                  view.lstLog.shown(0).record.dateModified);
     EXPECT_EQ(balloon.w.uTimeout, 100u);
     EXPECT_EQ(host.beeps, std::vector<std::string>{"500/100"});
     EXPECT_TRUE(view.window.visible);
@@ -673,8 +714,8 @@ TEST_F(FileEventsTest, AVersionThatLivesFiftyMillisecondsGetsItsRowAndItsCopy) {
     ASSERT_TRUE(pumpUntil([&] { return rows() >= 2 && copies().size() >= 2 && !form->copyRunning(); }))
         << rows() << " rows, " << copies().size() << " copies";
     EXPECT_EQ(rows(), 2u);
-    EXPECT_EQ(view.lstLog.rows[0].record.sizeInBytes, "25");
-    EXPECT_EQ(view.lstLog.rows[1].record.sizeInBytes, "32");
+    EXPECT_EQ(view.lstLog.shown(0).record.sizeInBytes, "25");
+    EXPECT_EQ(view.lstLog.shown(1).record.sizeInBytes, "32");
     std::multiset<std::string> kept;
     for (const auto& name : copies()) {
         kept.insert(testsupport::readFile(testsupport::utf8(app.fsPath() / "Copies" / name)));
@@ -711,14 +752,14 @@ TEST_F(FileEventsTest, AFolderMadeAgainIsWatchedAgainAndMonitoringOffRecordsNoth
     using namespace std::chrono_literals;
     std::filesystem::remove_all(files.fsPath() / "exports");
     ASSERT_TRUE(pumpUntil([&] { return rows() == 1; })) << "the file went with its folder";
-    EXPECT_EQ(view.lstLog.rows[0].record.state, "No File");
+    EXPECT_EQ(view.lstLog.shown(0).record.state, "No File");
 
     std::filesystem::create_directory(files.fsPath() / "exports");
     view.Timer1.tick(); // a tick sets the watch again
     ASSERT_TRUE(pumpUntil([&] { return form->listeningForEvents(); }));
     files.write("exports/current.csv", "back again");
     ASSERT_TRUE(pumpUntil([&] { return rows() == 2; }));
-    EXPECT_EQ(view.lstLog.rows[1].record.sizeInBytes, "10");
+    EXPECT_EQ(view.lstLog.shown(1).record.sizeInBytes, "10");
 
     view.chkMonitor.setValue(0);
     files.write("exports/current.csv", "changed while not monitored");

@@ -1,6 +1,7 @@
 #include "log/changeLog.h"
 
 #include "common/userMessage.h"
+#include "support/fakeClock.h"
 #include "support/tempDir.h"
 #include "support/unprivileged.h"
 #include "view/listColumns.h"
@@ -37,11 +38,19 @@ TEST(LogLine, FieldsInLogOrderWithTheSizesReversedAgainstTheView) {
               "06/12/2026 06:41:39,Free,1536,1.5 kb,05/12/2026 17:02:11");
     EXPECT_EQ(buildLogLine(kMissingFile, "06/12/2026 06:41:40"), "06/12/2026 06:41:40,No File,Unknown,Unknown,Unknown");
 
+    // The view's columns, for the same change.
+    const ChangeRow row{{2026, 12, 6, 6, 41, 39},
+                        modSentrel::fsFree,
+                        {1536, platform::LocalDateTime{2026, 12, 5, 17, 2, 11}},
+                        std::make_shared<testsupport::FakeFormats>()};
     std::vector<std::string> viewRow;
     for (const auto& column : view::kListColumns) {
-        viewRow.emplace_back(columnText(ChangeRow{"t", 1, kFreeFile}, column.column));
+        viewRow.emplace_back(columnText(row, column.column));
     }
-    EXPECT_EQ(viewRow, (std::vector<std::string>{"t", "Free", "1.5 kb", "1536", "05/12/2026 17:02:11"}));
+    EXPECT_EQ(viewRow,
+              (std::vector<std::string>{"06/12/2026 06:41:39", "Free", "1.5 kb", "1536", "05/12/2026 17:02:11"}));
+    EXPECT_EQ(buildLogLine(recordTexts(row.state, row.values, row.formats.get()), viewRow[0]),
+              "06/12/2026 06:41:39,Free,1536,1.5 kb,05/12/2026 17:02:11");
 }
 
 TEST(LogLine, NothingIsQuotedSoACommaInAFieldAddsAField) {

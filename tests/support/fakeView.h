@@ -93,6 +93,18 @@ public:
     void clear() noexcept override { rows.clear(); }
     void ensureVisible(std::int64_t row) noexcept override { lastEnsured = row; }
 
+    // What row `index` (from 0) shows.
+    struct Shown {
+        std::string time;
+        int icon = 0;
+        ChangeRecord record;
+    };
+    Shown shown(std::size_t index) const {
+        const auto& row = rows.at(index);
+        return {columnText(row, ChangeColumn::Time), row.state + 1,
+                recordTexts(row.state, row.values, row.formats.get())};
+    }
+
     std::vector<ChangeRow> rows;
     std::int64_t lastEnsured = 0;
 };
@@ -181,7 +193,7 @@ inline std::optional<std::string> FakeListView::subItem(std::int64_t row, Change
     if (row < 1 || row > rowCount()) {
         return std::nullopt;
     }
-    return std::string(columnText(rows[static_cast<std::size_t>(row - 1)], column));
+    return columnText(rows[static_cast<std::size_t>(row - 1)], column);
 }
 
 } // namespace testsupport

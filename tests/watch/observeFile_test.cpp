@@ -25,7 +25,7 @@ TEST(Differs, ANewIdentityCountsOnlyTogetherWithANewStatusChangeTime) {
     const platform::FileIdentity renumbered{7, 101};
     const FileStamp recorded{file, 1'000, 2'000};
     const auto differsFrom = [&](const FileStamp& previous, const FileStamp& now) {
-        return watch::differs(watch::Observation{modSentrel::fsFree, record, now}, record, previous);
+        return watch::differs(watch::Observation{modSentrel::fsFree, record, now, {}, {}}, record, previous);
     };
     EXPECT_FALSE(differsFrom(recorded, recorded));
     EXPECT_FALSE(differsFrom(recorded, {renumbered, 1'000, 2'000})) << "renumbered by its file system";
@@ -44,7 +44,7 @@ TEST(Differs, ANewIdentityCountsOnlyTogetherWithANewStatusChangeTime) {
     // The record's texts count whatever the stamps say.
     auto saved = record;
     saved.sizeInBytes = "6";
-    EXPECT_TRUE(watch::differs(watch::Observation{modSentrel::fsFree, saved, recorded}, record, recorded));
+    EXPECT_TRUE(watch::differs(watch::Observation{modSentrel::fsFree, saved, recorded, {}, {}}, record, recorded));
 }
 
 class DiffersOnDisk : public ::testing::Test {

@@ -14,9 +14,7 @@ namespace {
 
 struct UserLocale {
     NumberFormat number;
-    DayHalfDesignators dayHalf{"AM", "PM"};
-    std::string shortDate = "%Y-%m-%d";
-    std::string longTime = "%H:%M:%S";
+    DateFormat date{"", "%Y-%m-%d", "%H:%M:%S", {"AM", "PM"}};
     locale_t handle = static_cast<locale_t>(nullptr); // kept for formatting, never freed
 };
 
@@ -46,20 +44,21 @@ const UserLocale& userLocale() {
             result.number.decimalSeparator = radix;
         }
         if (const char* am = ::nl_langinfo_l(AM_STR, user)) {
-            result.dayHalf.beforeNoon = am;
+            result.date.dayHalf.beforeNoon = am;
         }
         if (const char* pm = ::nl_langinfo_l(PM_STR, user)) {
-            result.dayHalf.afterNoon = pm;
+            result.date.dayHalf.afterNoon = pm;
         }
         // The plain C locale states no preference of the user's; its US-style
         // dates with two-digit years are replaced by ISO dates.
         const char* timeLocale = ::nl_langinfo_l(_NL_LOCALE_NAME(LC_TIME), user);
         if (!isPlainCLocale(timeLocale != nullptr ? timeLocale : "")) {
+            result.date.locale = timeLocale;
             if (const char* date = ::nl_langinfo_l(D_FMT, user); date != nullptr && *date != '\0') {
-                result.shortDate = withFullYear(date);
+                result.date.shortDate = withFullYear(date);
             }
             if (const char* time = ::nl_langinfo_l(T_FMT, user); time != nullptr && *time != '\0') {
-                result.longTime = time;
+                result.date.longTime = time;
             }
         }
         result.handle = user;
@@ -75,10 +74,20 @@ NumberFormat userNumberFormat() {
 }
 
 DayHalfDesignators userDayHalfDesignators() {
-    return userLocale().dayHalf;
+    return userLocale().date.dayHalf;
+}
+
+DateFormat userDateFormat() {
+    return userLocale().date;
 }
 
 std::string generalDateText(const LocalDateTime& time) {
+    return generalDateText(time, userLocale().date);
+}
+
+// The environment's locale is the only one this process reads, so its handle
+// gives the names of months and days for every format value.
+std::string generalDateText(const LocalDateTime& time, const DateFormat& format) {
     const auto& locale = userLocale();
     std::tm parts{};
     parts.tm_year = time.year - 1900;
@@ -94,11 +103,11 @@ std::string generalDateText(const LocalDateTime& time) {
         parts.tm_yday = normalised.tm_yday;
     }
     const bool midnight = time.hour == 0 && time.minute == 0 && time.second == 0;
-    const std::string format = midnight ? locale.shortDate : locale.shortDate + " " + locale.longTime;
+    const std::string picture = midnight ? format.shortDate : format.shortDate + " " + format.longTime;
     char text[256];
     const std::size_t length = locale.handle != static_cast<locale_t>(nullptr)
-                                   ? ::strftime_l(text, sizeof text, format.c_str(), &parts, locale.handle)
-                                   : std::strftime(text, sizeof text, format.c_str(), &parts);
+                                   ? ::strftime_l(text, sizeof text, picture.c_str(), &parts, locale.handle)
+                                   : std::strftime(text, sizeof text, picture.c_str(), &parts);
     return std::string(text, length);
 }
 

@@ -37,8 +37,13 @@ QVariant LogListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role == Qt::DisplayRole) {
-        const auto text = m_rows.text(index.row(), index.column());
-        return text ? QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())) : QString();
+        // Only the rows on screen are asked for, so their texts are made here.
+        try {
+            const auto text = m_rows.text(index.row(), index.column());
+            return text ? QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())) : QString();
+        } catch (...) {
+            return QString(); // no memory left to make the text: the cell stays empty
+        }
     }
     if (role == Qt::DecorationRole && index.column() == 0) {
         const int icon = m_rows.icon(index.row());

@@ -3,8 +3,11 @@
 namespace ui {
 
 std::optional<std::string> QtListView::subItem(std::int64_t row, ChangeColumn column) const noexcept {
-    const auto text = m_model->rows().text(row - 1, column);
-    return text ? std::optional<std::string>(std::string(*text)) : std::nullopt;
+    try {
+        return m_model->rows().text(row - 1, column);
+    } catch (...) {
+        return std::nullopt; // no memory left to make the text
+    }
 }
 
 void QtListView::appendRow(const ChangeRow& row) {

@@ -140,8 +140,7 @@ void Win32Timer::fired() noexcept {
 
 std::optional<std::string> Win32ListView::subItem(std::int64_t row, ChangeColumn column) const noexcept {
     try {
-        const auto text = m_rows.text(row - 1, column);
-        return text ? std::optional<std::string>(std::string(*text)) : std::nullopt;
+        return m_rows.text(row - 1, column);
     } catch (...) {
         return std::nullopt;
     }

@@ -2,7 +2,9 @@
 // handle of another process with full sharing still reads as "Open".
 
 #include "common/modKorvel.h"
+#include "platform/clock.h"
 #include "platform/fileio.h"
+#include "platform/locale.h"
 #include "platform/win32/text.h"
 #include "support/fileHolder.h"
 #include "support/tempDir.h"
@@ -69,6 +71,34 @@ TEST_F(Win32Probe, OurOwnReadIsNotAHolder) {
     });
     EXPECT_FALSE(IsFileLocked(file));
     copier.join();
+}
+
+// Dates in a format value taken earlier: the pictures and day-half
+// designators it holds, whatever the user's settings say now.
+TEST(GeneralDateTextWin32, AFormatValueWritesLikeTheUsersFormatAndKeepsItsDesignators) {
+    for (const platform::LocalDateTime& time :
+         {platform::LocalDateTime{2026, 12, 5, 5, 2, 11}, platform::LocalDateTime{2026, 12, 5, 17, 2, 11}}) {
+        SYSTEMTIME parts{};
+        parts.wYear = 2026;
+        parts.wMonth = 12;
+        parts.wDay = 5;
+        parts.wHour = static_cast<WORD>(time.hour);
+        parts.wMinute = 2;
+        parts.wSecond = 11;
+        wchar_t date[128] = {};
+        wchar_t clock[128] = {};
+        ASSERT_NE(::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &parts, nullptr, date, 128, nullptr), 0);
+        ASSERT_NE(::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &parts, nullptr, clock, 128), 0);
+        EXPECT_EQ(platform::generalDateText(time, platform::userDateFormat()),
+                  platform::win32::utf8FromWide(date) + " " + platform::win32::utf8FromWide(clock));
+    }
+
+    const platform::DateFormat earlier{"", "dd/MM/yyyy", "hh:mm:ss tt '(t)' t", {"vm.", "n'm"}};
+    EXPECT_EQ(platform::generalDateText({2026, 12, 5, 17, 2, 11}, earlier), "05/12/2026 05:02:11 n'm (t) n");
+    EXPECT_EQ(platform::generalDateText({2026, 12, 5, 5, 2, 11}, earlier), "05/12/2026 05:02:11 vm. (t) v");
+    const platform::DateFormat noDesignators{"", "dd/MM/yyyy", "HH:mm:ss tt", {"", ""}};
+    EXPECT_EQ(platform::generalDateText({2026, 12, 5, 17, 2, 11}, noDesignators), "05/12/2026 17:02:11 ");
+    EXPECT_EQ(platform::generalDateText({2026, 12, 5, 0, 0, 0}, noDesignators), "05/12/2026");
 }
 
 } // namespace

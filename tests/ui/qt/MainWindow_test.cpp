@@ -10,6 +10,7 @@
 
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
+#include "support/fakeClock.h"
 #include "support/tempDir.h"
 #include "tray/notifyIconProtocol.h"
 #include "view/controlTable.h"
@@ -158,13 +159,15 @@ private slots:
         auto& list = window.controls().lstLog;
         QCOMPARE(list.rowCount(), std::int64_t{0});
         QVERIFY(!list.subItem(0, ChangeColumn::State).has_value());
+        const auto formats = std::make_shared<testsupport::FakeFormats>();
         for (int i = 1; i <= 3; ++i) {
-            std::string time = "t"; // built in steps: GCC 12 at -O3 warns falsely on "t" + string
-            time += std::to_string(i);
-            list.appendRow({time, i, {"Free", "1 kb", std::to_string(i), "d"}});
+            list.appendRow(
+                {{2026, 12, 6, 6, 41, i}, static_cast<modSentrel::FileState>(i - 1), {i, std::nullopt}, formats});
         }
         QCOMPARE(list.rowCount(), std::int64_t{3});
-        QCOMPARE(*list.subItem(3, ChangeColumn::Time), std::string("t3"));
+        QCOMPARE(*list.subItem(3, ChangeColumn::Time), std::string("06/12/2026 06:41:03"));
+        QCOMPARE(*list.subItem(3, ChangeColumn::State), std::string("Error"));
+        QCOMPARE(*list.subItem(3, ChangeColumn::DateModified), std::string());
         QCOMPARE(*list.subItem(3, ChangeColumn::SizeInBytes), std::string("3"));
         QVERIFY(!list.subItem(4, ChangeColumn::Time).has_value());
         QVERIFY(!window.logModel()->data(window.logModel()->index(0, 0), Qt::DecorationRole).isNull());

@@ -10,6 +10,7 @@
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "common/modKorvel.h"
+#include "support/fakeClock.h"
 #include "support/fakeTray.h"
 #include "support/tempDir.h"
 #include "view/controlTable.h"
@@ -235,14 +236,15 @@ TEST(Win32MainWindow, TheChangeListIsVirtualAndKeepsRowsInOrder) {
     HWND control = window.control("lstLog");
     EXPECT_EQ(list.rowCount(), 0);
     EXPECT_FALSE(list.subItem(0, ChangeColumn::State).has_value());
+    const auto formats = std::make_shared<testsupport::FakeFormats>();
     for (int i = 1; i <= 3; ++i) {
-        std::string time = "t";
-        time += std::to_string(i);
-        list.appendRow({time, i, {"Free", "1 kb", std::to_string(i), "d"}});
+        list.appendRow(
+            {{2026, 12, 6, 6, 41, i}, static_cast<modSentrel::FileState>(i - 1), {i, std::nullopt}, formats});
     }
     EXPECT_EQ(list.rowCount(), 3);
     EXPECT_EQ(::SendMessageW(control, LVM_GETITEMCOUNT, 0, 0), 3);
-    EXPECT_EQ(*list.subItem(3, ChangeColumn::Time), "t3");
+    EXPECT_EQ(*list.subItem(3, ChangeColumn::Time), "06/12/2026 06:41:03");
+    EXPECT_EQ(*list.subItem(3, ChangeColumn::State), "Error");
     EXPECT_EQ(*list.subItem(3, ChangeColumn::SizeInBytes), "3");
     EXPECT_FALSE(list.subItem(4, ChangeColumn::Time).has_value());
 
