@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,26 +64,29 @@ std::string readAll(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Nanoseconds on a CPU, and wake-ups (context switches), of all threads of a process.
+// Nanoseconds on a CPU, and wake-ups (context switches into the process).
 struct ThreadUsage {
     double cpuNanoseconds = 0;
     long wakeUps = 0;
 };
+// This process, threads that have ended included.
+ThreadUsage ownUsage() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return {cpuSeconds() * 1e9, usage.ru_nvcsw + usage.ru_nivcsw};
+}
+// Another process, from the scheduler's figures of each of its threads.
 ThreadUsage usageOf(pid_t pid) {
     ThreadUsage usage;
     std::error_code error;
     for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
         std::ifstream schedstat(task.path() / "schedstat");
         double onCpu = 0;
-        schedstat >> onCpu;
+        long ignored = 0;
+        long switches = 0;
+        schedstat >> onCpu >> ignored >> switches;
         usage.cpuNanoseconds += onCpu;
-        std::ifstream status(task.path() / "status");
-        std::string line;
-        while (std::getline(status, line)) {
-            if (line.find("ctxt_switches:") != std::string::npos) {
-                usage.wakeUps += std::strtol(line.c_str() + line.find(':') + 1, nullptr, 10);
-            }
-        }
+        usage.wakeUps += switches;
     }
     return usage;
 }
@@ -104,7 +108,7 @@ int main(int argc, char** argv) {
     frmMain form(window.controls(), host);
     form.Form_Load();
     window.show();
-    auto& c = window.controls();
+    const auto c = window.controls();
 
     // 20 versions living `life` each, half saved in place, half written beside
     // the file and renamed over it, with copies on.
@@ -199,11 +203,11 @@ int main(int argc, char** argv) {
             ::posix_spawnp(&fswatch, "fswatch", &quiet, nullptr, const_cast<char**>(arguments), environ) == 0;
         posix_spawn_file_actions_destroy(&quiet);
         runLoopFor(1000ms);
-        const auto ours = usageOf(::getpid());
+        const auto ours = ownUsage();
         const auto theirs = peer ? usageOf(fswatch) : ThreadUsage{};
         const double seconds = 20;
         runLoopFor(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
-        const auto oursAfter = usageOf(::getpid());
+        const auto oursAfter = ownUsage();
         const auto theirsAfter = peer ? usageOf(fswatch) : ThreadUsage{};
         const double ourCpu = (oursAfter.cpuNanoseconds - ours.cpuNanoseconds) / 1e3 / seconds;
         const double peerCpu = (theirsAfter.cpuNanoseconds - theirs.cpuNanoseconds) / 1e3 / seconds;
