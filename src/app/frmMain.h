@@ -124,7 +124,7 @@ public:
     bool unloaded() const { return m_unloaded; }
     bool unloadPending() const { return m_unloadPending; }
     // A watch cycle has asked about the file and waits for the answer.
-    bool probeUnderWay() const { return m_probeUnderWay; }
+    bool probeUnderWay() const;
     // Whether the file system's events for the watched file are being listened to.
     bool listeningForEvents() const { return m_events && m_events->watching(); }
 
@@ -140,9 +140,10 @@ private:
     void writeCheckBox(const char* key, const view::CheckBox& box);
     // frmMainWatch.cpp
     void StepAnimation();
-    void followWatchedFile();
+    std::string followWatchedFile();
     void runEventCycle();
-    void finishCycle(const watch::FileProbe& probe);
+    bool probeEndedQuietly();
+    void finishCycle(const std::optional<watch::FileProbe>& probe);
     void takeProbeResult(const watch::FileProbe& probe);
     ChangeRecord previousRecord() const;
     void recordChange(const watch::Observation& seen);
@@ -163,13 +164,26 @@ private:
     std::int16_t AnimationFrame = 0;
     // The one probe of the watched file that may be outstanding; a tick that
     // finds it unanswered records nothing.
-    bool m_probeUnderWay = false;
+    struct ProbeTicket;
+    std::shared_ptr<ProbeTicket> m_probe;
+    // The newest answer the window has taken, while nothing it would do with
+    // that same answer again has changed since (the path, the rows, the date
+    // formats, the tray's picture): a probe that finds exactly this ends
+    // without waking the window.
+    struct QuietBaseline {
+        watch::FileProbe probe;
+        std::string path;
+        std::int64_t rows = 0;
+        std::shared_ptr<const TextFormats> formats;
+    };
+    std::optional<QuietBaseline> m_quietBaseline;
     // Watch cycles begun and not yet finished (a copy or a dialog can hold
     // one open while ticks run nested in it).
     int m_cycles = 0;
     // The file's events asked for a cycle while one was under way: it runs
     // once that has finished.
     bool m_eventCycleWanted = false;
+    bool m_eventCycleRunning = false;
     // The file system's events for the watched file, and the path they follow
     // (empty while monitoring is off).
     std::unique_ptr<watch::ChangeEvents> m_events;

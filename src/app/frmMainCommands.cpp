@@ -24,6 +24,7 @@ void frmMain::chkMonitor_Click() {
             }
         });
     }
+    m_quietBaseline.reset(); // the tray shows the state again on the next answer
     followWatchedFile();
     writeCheckBox("Monitor", c.chkMonitor);
 }

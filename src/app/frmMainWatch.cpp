@@ -12,6 +12,7 @@
 #include "log/changeLog.h"
 #include "tray/notifyIconProtocol.h"
 
+#include <atomic>
 #include <utility>
 
 void frmMain::StepAnimation() {
@@ -34,32 +35,73 @@ ChangeRecord frmMain::previousRecord() const {
     return previous;
 }
 
+// A probe on the prober's thread. An answer that is exactly the window's
+// quiet baseline ends it there, without waking the window: the window would
+// record nothing and show nothing new. Unless the window has asked for the
+// answer meanwhile (a file event came while the probe was under way).
+struct frmMain::ProbeTicket {
+    enum : int { Running, EndedQuietly, AnswerWanted };
+    std::atomic<int> state{Running};
+};
+
+bool frmMain::probeUnderWay() const {
+    return m_probe && m_probe->state.load(std::memory_order_acquire) != ProbeTicket::EndedQuietly;
+}
+
+// The probe under way ended without an answer for the window: its cycle is over.
+bool frmMain::probeEndedQuietly() {
+    if (!m_probe || m_probe->state.load(std::memory_order_acquire) != ProbeTicket::EndedQuietly) {
+        return false;
+    }
+    finishCycle(std::nullopt);
+    return true;
+}
+
 void frmMain::Timer1_Timer() {
-    followWatchedFile();
+    auto& c = m_controls;
+    const std::string path = followWatchedFile();
     StepAnimation();
-    if (m_probeUnderWay) {
-        return; // the file system is slow or hangs: this tick records nothing
+    // On every tick, whether or not its probe brings news.
+    if (c.chkFollowLog.value() == 1) {
+        c.lstLog.ensureVisible(c.lstLog.rowCount());
+    }
+    if (m_probe && (!probeEndedQuietly() || m_probe)) {
+        // Unanswered: the file system is slow or hangs, and this tick records
+        // nothing. (Or the cycle that the quiet end let run has its own probe.)
+        return;
+    }
+    std::optional<watch::FileProbe> quietIf;
+    if (m_quietBaseline && !m_eventCycleRunning && m_quietBaseline->path == path &&
+        m_quietBaseline->rows == c.lstLog.rowCount() && m_quietBaseline->formats == m_host.clock().formats()) {
+        quietIf = m_quietBaseline->probe;
     }
     // The file is looked at on the prober's thread, and the answer comes back
     // as a message: the GUI thread never waits for the file system.
+    auto ticket = std::make_shared<ProbeTicket>();
     auto finish = [self = std::weak_ptr<frmMain*>(m_self)](const watch::FileProbe& answer) {
         if (const auto form = self.lock()) {
             (*form)->finishCycle(answer);
         }
     };
-    m_prober.post([path = m_controls.txtFileName.text(), waker = m_host.waker(), finish = std::move(finish)] {
+    m_prober.post([path, quietIf = std::move(quietIf), ticket, waker = m_host.waker(), finish = std::move(finish)] {
         try {
-            waker->post([answer = watch::probeFile(path), finish] { finish(answer); });
+            auto answer = watch::probeFile(path);
+            int running = ProbeTicket::Running;
+            if (quietIf && answer == *quietIf &&
+                ticket->state.compare_exchange_strong(running, ProbeTicket::EndedQuietly, std::memory_order_acq_rel)) {
+                return;
+            }
+            waker->post([answer = std::move(answer), finish] { finish(answer); });
         } catch (...) {
             // Out of memory: no answer, and the ticks go on finding the probe under way.
         }
     });
-    m_probeUnderWay = true;
+    m_probe = std::move(ticket);
     ++m_cycles;
 }
 
-void frmMain::finishCycle(const watch::FileProbe& probe) {
-    m_probeUnderWay = false;
+void frmMain::finishCycle(const std::optional<watch::FileProbe>& probe) {
+    m_probe.reset();
     struct Finished {
         frmMain& form;
         ~Finished() {
@@ -68,31 +110,45 @@ void frmMain::finishCycle(const watch::FileProbe& probe) {
             }
         }
     } finished{*this};
-    continueOnError([&] { takeProbeResult(probe); });
+    if (probe) {
+        continueOnError([&] { takeProbeResult(*probe); });
+    }
 }
 
 // Events while monitoring is on make the file be looked at; a watch that
 // could not be set (the folder is missing) is tried again on every tick.
-void frmMain::followWatchedFile() {
-    const std::string path = m_controls.Timer1.enabled() && !m_unloaded ? m_controls.txtFileName.text() : "";
-    if (path != m_eventsPath) {
-        m_eventsPath = path;
-        m_events->follow(path);
-    } else if (!path.empty()) {
+std::string frmMain::followWatchedFile() {
+    const std::string path = m_controls.txtFileName.text();
+    const std::string followed = m_controls.Timer1.enabled() && !m_unloaded ? path : std::string();
+    if (followed != m_eventsPath) {
+        m_eventsPath = followed;
+        m_events->follow(followed);
+    } else if (!followed.empty()) {
         m_events->retry();
     }
+    return path;
 }
 
 // The file's events asked for a cycle: the timer's own, once no other is
 // under way.
 void frmMain::runEventCycle() {
+    if (m_probe) {
+        // The probe under way must answer the window after all: the cycle
+        // asked for follows once it has.
+        int running = ProbeTicket::Running;
+        m_probe->state.compare_exchange_strong(running, ProbeTicket::AnswerWanted, std::memory_order_acq_rel);
+        probeEndedQuietly();
+    }
     if (m_cycles > 0) {
         m_eventCycleWanted = true;
         return;
     }
     m_events->cycleStarted();
     if (m_controls.Timer1.enabled() && !m_unloaded) {
+        // Something happened to the file: its probe always answers.
+        m_eventCycleRunning = true;
         Timer1_Timer();
+        m_eventCycleRunning = false;
     }
 }
 
@@ -120,6 +176,7 @@ void frmMain::takeProbeResult(const watch::FileProbe& probe) {
     if (c.chkFollowLog.value() == 1) {
         c.lstLog.ensureVisible(c.lstLog.rowCount());
     }
+    m_quietBaseline = QuietBaseline{probe, c.txtFileName.text(), c.lstLog.rowCount(), m_host.clock().formats()};
 }
 
 void frmMain::recordChange(const watch::Observation& seen) {

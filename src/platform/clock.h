@@ -10,6 +10,7 @@ struct LocalDateTime {
     int hour = 0;  // 0 to 23
     int minute = 0;
     int second = 0;
+    bool operator==(const LocalDateTime&) const = default;
 };
 
 // The current local date and time, to the second.

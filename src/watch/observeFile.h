@@ -38,6 +38,7 @@ struct FileProbe {
     std::optional<std::int64_t> length;
     std::optional<platform::LocalDateTime> modified;
     FileStamp stamp;
+    bool operator==(const FileProbe&) const = default;
 };
 
 // The file's state and, unless it is "No File", its length, date modified and

@@ -528,6 +528,18 @@ TEST_F(WatchTickTest, ClearLogViewMakesTheNextTickRecordAgain) {
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
 }
 
+TEST_F(WatchTickTest, MonitoringOffAndOnAgainPutsTheStateIconBackWithoutARow) {
+    view.Timer1.tick();
+    view.Timer1.tick(); // an unchanged file: the probe ends without waking the window
+    EXPECT_EQ(trayIcon(), 1001u);
+    view.chkMonitor.setValue(0);
+    EXPECT_EQ(trayIcon(), 1005u);
+    view.chkMonitor.setValue(1);
+    view.Timer1.tick();
+    EXPECT_EQ(trayIcon(), 1001u);
+    EXPECT_EQ(view.lstLog.rows.size(), 1u);
+}
+
 TEST_F(WatchTickTest, AnimationRunsOneToEighteen) {
     for (int tick = 1; tick <= 19; ++tick) {
         view.Timer1.tick();
