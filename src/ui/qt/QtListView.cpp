@@ -15,6 +15,11 @@ void QtListView::appendRow(const ChangeRow& row) {
 }
 
 void QtListView::ensureVisible(std::int64_t row) noexcept {
+    // Nothing to scroll while the window is hidden (in the tray): the watch
+    // cycle asks again on its next tick, once the list can be seen.
+    if (!m_view->isVisible()) {
+        return;
+    }
     if (row >= 1 && row <= m_model->rows().size()) {
         m_view->scrollTo(m_model->index(static_cast<int>(row - 1), 0));
     }
