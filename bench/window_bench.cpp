@@ -54,11 +54,13 @@ double microsecondsPer(int count, Work work) {
 }
 
 // One watch cycle: the tick hands the probe to its thread, and the cycle
-// finishes when the answer comes back through the event loop.
+// finishes when the answer comes back through the event loop, or on the
+// probe's thread when it brings nothing new (then nothing wakes the loop, so
+// it is turned without waiting).
 void cycle(frmMain& form) {
     form.Timer1_Timer();
     while (form.probeUnderWay()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
 }
 
