@@ -236,8 +236,17 @@ private:
         if (auto error = out.create(source)) {
             return failed(*error);
         }
-        const Stop stop = length < m_chunk ? copyInOneRead(source, out.file(), length)
-                                           : copyInChunks(source, {*identity, changed}, out.file(), length);
+        Stop stop;
+        if (length < m_chunk) {
+            stop = copyInOneRead(source, out.file(), length);
+        } else if (auto kernel = platform::kOpenFilesBlockOtherPrograms ? std::nullopt
+                                                                        : copyInKernel(source, out.file(), length)) {
+            stop = *kernel;
+        } else if (auto error = source.seek(0)) {
+            return failed(*error); // finding the holes moved it
+        } else {
+            stop = copyInChunks(source, {*identity, changed}, out.file(), length);
+        }
         if (stop) {
             return *stop;
         }
@@ -270,6 +279,95 @@ private:
             return failed(*error);
         }
         m_link.publishWritten(length);
+        return std::nullopt;
+    }
+
+    // The file system copies, holding the source open throughout: a clone of
+    // the whole file where it shares blocks, else the kernel copies piece by
+    // piece and holes stay holes. Empty when the file system leaves the copy
+    // to us, before anything was written.
+    std::optional<Stop> copyInKernel(File& source, File& out, std::int64_t length) {
+        if (out.cloneFrom(source)) {
+            // Taken at once: the version of that instant, at its length then.
+            std::int64_t cloned = 0;
+            if (auto error = out.length(cloned)) {
+                return failed(*error);
+            }
+            m_link.publishWritten(cloned);
+            return endOfPass(cloned, cloned);
+        }
+        std::int64_t done = 0;
+        for (bool first = true;; first = false) {
+            std::int64_t next = 0;
+            bool refused = false;
+            const auto error = out.copyFrom(source, done, length, kKernelPiece, next, refused);
+            if (refused && first) {
+                return std::nullopt;
+            }
+            if (error) {
+                return failed(*error);
+            }
+            if (refused) {
+                return sourceChanged(); // it ended before its length
+            }
+            if (next / kWriteBehind != done / kWriteBehind) {
+                out.startFlush();
+            }
+            done = next;
+            m_link.publishWritten(done);
+            std::int64_t current = 0;
+            if (auto lengthError = source.length(current)) {
+                return failed(*lengthError);
+            }
+            if (current < done) {
+                return sourceChanged();
+            }
+            // As in the chunk loop, bytes that arrive after the copy caught up are not followed.
+            const bool caughtUp = done == current;
+            if (auto stop = endOfPass(done, current)) {
+                return stop;
+            }
+            if (caughtUp) {
+                break;
+            }
+            if (auto lengthError = source.length(length)) {
+                return failed(*lengthError);
+            }
+            if (length < done) {
+                return sourceChanged();
+            }
+        }
+        // A source that ends in a hole: the copy gets its length, not its blocks.
+        if (auto error = out.resize(done)) {
+            return failed(*error);
+        }
+        return Stop{};
+    }
+
+    // After a pass of the kernel's copy, with `done` bytes of a `length`-byte
+    // source in the copy: the percent the chunk loop would publish there. It
+    // writes a flush's worth at every second chunk, so by then it has
+    // written the whole flushes among those bytes, and after its last pass
+    // those of the whole file. A source shorter than one chunk publishes none.
+    Stop endOfPass(std::int64_t done, std::int64_t length) {
+        if (length >= m_chunk) {
+            const auto percent = percentOf(done / m_flush * m_flush, length);
+            if (!percent) {
+                return failed(makeRtError(rterr::InvalidProcedureCall));
+            }
+            m_link.publishPercent(*percent);
+        }
+        return runHook();
+    }
+
+    // The pass hook; a copy given up meanwhile ends there.
+    Stop runHook() {
+        if (m_hook) {
+            m_hook();
+        }
+        if (m_link.abandoned()) {
+            return CopyResult{CopyOutcome::Abandoned, std::nullopt};
+        }
         return std::nullopt;
     }
 
@@ -313,11 +411,8 @@ private:
             if (platform::kOpenFilesBlockOtherPrograms) {
                 source.close();
             }
-            if (m_hook) {
-                m_hook();
-            }
-            if (m_link.abandoned()) {
-                return CopyResult{CopyOutcome::Abandoned, std::nullopt};
+            if (auto stop = runHook()) {
+                return stop;
             }
             if (caughtUp) {
                 break;
@@ -380,6 +475,9 @@ private:
     }
 
     static constexpr std::int64_t kWriteBehind = std::int64_t{8} << 20;
+    // What the kernel copies between two passes: large enough that a pass
+    // costs nothing beside it, small enough that the bar moves.
+    static constexpr std::int64_t kKernelPiece = std::int64_t{4} << 20;
 
     std::string m_source;
     std::string m_destination;

@@ -89,6 +89,21 @@ public:
     // it, so that the flush() at the end of a long run of writes has little
     // left to wait for. Does nothing where the OS has no such call.
     void startFlush() noexcept;
+    // Makes this file, open for writing and empty, share every block of
+    // `source` where the file system shares blocks between files (a clone:
+    // taken at once, costing no space). False where it cannot; this file is
+    // then as it was.
+    bool cloneFrom(const File& source) noexcept;
+    // Lets the OS copy bytes of `source` into this file at the same offsets,
+    // starting at `offset`: a hole there is skipped and left a hole, then at
+    // most `most` bytes of data are copied, none at or past `end`. `next` is
+    // the offset up to which this file now matches the source (holes
+    // included). `refused` says the OS does not copy between these two files
+    // (another file system, one that does not offer it): then nothing was
+    // written, and the caller reads and writes instead. `refused` without an
+    // error means the source ended early.
+    IoError copyFrom(const File& source, std::int64_t offset, std::int64_t end, std::int64_t most, std::int64_t& next,
+                     bool& refused);
     // The file's identity; empty unless it is a regular file on disk.
     std::optional<FileIdentity> identity() const;
     // The file's status-change time, in the ticks of FileStatus::changeTicks;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using testsupport::folderContents;
@@ -80,22 +82,69 @@ protected:
     std::vector<Pass> passes;
 };
 
-TEST_F(CopierTest, ChunkBoundariesPublishProgressFromBytesWritten) {
+// The percents the chunk loop publishes for a steady source, pass by pass,
+// worked out as it goes: read a chunk, write once two have gathered, the last
+// chunk shrunk to the remainder, the rest written after the last pass.
+std::vector<std::int16_t> chunkLoopPercents(std::int64_t length) {
+    constexpr std::int64_t chunk = FileCopyClass::kDefaultChunkSize;
+    std::vector<std::int16_t> percents;
+    if (length < chunk) {
+        return percents; // one read and one write, no passes
+    }
+    std::int64_t read = 0;
+    std::int64_t pending = 0;
+    std::int64_t written = 0;
+    while (read != length) {
+        const auto block = std::min(chunk, length - read);
+        read += block;
+        pending += block;
+        if (pending >= 2 * chunk) {
+            written += pending;
+            pending = 0;
+        }
+        const double percent = ((static_cast<double>(written) / 100.0) * 100.0) / (static_cast<double>(length) / 100.0);
+        percents.push_back(static_cast<std::int16_t>(std::nearbyint(percent)));
+    }
+    return percents;
+}
+
+bool isSubsequence(const std::vector<std::int16_t>& part, const std::vector<std::int16_t>& whole) {
+    auto at = whole.begin();
+    for (const auto value : part) {
+        at = std::find(at, whole.end(), value);
+        if (at == whole.end()) {
+            return false;
+        }
+        ++at;
+    }
+    return true;
+}
+
+// However many bytes a pass moves (a chunk, or a piece the kernel copies),
+// the bar sees only percents the chunk loop would publish, in its order,
+// ending on its last one; what was written is on the disk at every pass.
+TEST_F(CopierTest, ProgressFollowsTheChunkLoopWhateverAPassMoves) {
     struct Case {
         std::size_t size;
-        std::vector<Pass> passes;
+        std::vector<std::int16_t> chunkLoop;
         std::int16_t finalPercent;
     };
     // 7 stands for a value left by an earlier copy.
+    const std::size_t large = (std::size_t{9} << 20) + 12345;
     const Case cases[] = {
         {0, {}, 7},
         {31999, {}, 7},
-        {32000, {{0, 0, 0}}, 0},
-        {64000, {{0, 0, 0}, {100, 64000, 64000}}, 100},
-        {100000, {{0, 0, 0}, {64, 64000, 64000}, {64, 64000, 64000}, {64, 64000, 64000}}, 64},
+        {32000, {0}, 0},
+        {64000, {0, 100}, 100},
+        {100000, {0, 64, 64, 64}, 64},
+        {large, chunkLoopPercents(static_cast<std::int64_t>(large)),
+         chunkLoopPercents(static_cast<std::int64_t>(large)).back()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
+        if (c.size <= 100000) {
+            ASSERT_EQ(chunkLoopPercents(static_cast<std::int64_t>(c.size)), c.chunkLoop);
+        }
         const auto bytes = pattern(c.size);
         dir.write("source.bin", bytes);
         copier.PercentREady(7);
@@ -107,11 +156,19 @@ TEST_F(CopierTest, ChunkBoundariesPublishProgressFromBytesWritten) {
 
         EXPECT_TRUE(copier.Sucessfull());
         EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Copied);
-        EXPECT_EQ(passes, c.passes);
+        std::vector<std::int16_t> percents;
+        for (const auto& pass : passes) {
+            percents.push_back(pass.percent);
+            EXPECT_EQ(pass.written, pass.onDisk);
+        }
+        EXPECT_TRUE(isSubsequence(percents, c.chunkLoop)) << ::testing::PrintToString(percents);
+        EXPECT_EQ(percents.empty(), c.chunkLoop.empty());
         EXPECT_EQ(copier.PercentREady(), c.finalPercent);
         EXPECT_EQ(copier.BytesWritten(), static_cast<std::int64_t>(c.size));
         EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", bytes}}));
-        EXPECT_EQ(copier.SecondsTaken(), 0);
+        if (c.size <= 100000) {
+            EXPECT_EQ(copier.SecondsTaken(), 0);
+        }
     }
 }
 
@@ -172,7 +229,9 @@ TEST_F(CopierTest, FailuresKeepTheFlagSayWhyAndLeaveTheOlderCopy) {
     std::ofstream(copies / "copy.bin", std::ios::binary) << "older copy";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        dir.write("source.bin", pattern(100000));
+        // Longer than what any copier moves in one pass, so a rewrite after
+        // the first one comes before the end.
+        dir.write("source.bin", pattern(std::size_t{12} << 20));
         copier.CacheSize(c.cacheSize);
         copier.setPassHook(c.hook);
         copier.Sucessfull(false);
@@ -201,7 +260,8 @@ TEST_F(CopierTest, TheProbeNeverSeesTheCopysOwnHandleOnTheSource) {
     copier.setPassHook([&] { seen.push_back(modSentrel::GetFileState(source)); });
     copier.Copy(source, destination);
     EXPECT_TRUE(copier.Sucessfull());
-    EXPECT_EQ(seen, std::vector<modSentrel::FileState>(7, modSentrel::fsFree));
+    EXPECT_FALSE(seen.empty());
+    EXPECT_EQ(seen, std::vector<modSentrel::FileState>(seen.size(), modSentrel::fsFree));
 }
 
 TEST_F(CopierTest, CopiesASourceThatAnotherProgramKeepsOpenForWriting) {
@@ -215,26 +275,37 @@ TEST_F(CopierTest, CopiesASourceThatAnotherProgramKeepsOpenForWriting) {
     EXPECT_EQ(holder.release(), 0);
 }
 
+// How many bytes a pass moves is the copier's business (a chunk, or a piece
+// the kernel copies), so the source is larger than a few of either and the
+// last pass is found by copying it once unchanged.
 TEST_F(CopierTest, GrowthIsFollowedUntilTheLastByteHasBeenReadThenNotAnyMore) {
+    const std::size_t size = std::size_t{12} << 20;
+    const auto bytes = pattern(size + 100000, 3);
+    dir.write("source.bin", bytes.substr(0, size));
+    int passCount = 0;
+    copier.setPassHook([&] { ++passCount; });
+    copier.Copy(source, destination);
+    ASSERT_GT(passCount, 1);
+
     struct Case {
         const char* name;
         std::vector<int> growAtPass; // 1-based passes that append 5000 bytes
-        std::size_t copied;
+        std::size_t fewest;
+        std::size_t most;
     };
     const Case cases[] = {
-        // Seen before the end: the chunk shrinks to the remainder and takes the new bytes.
-        {"during the first pass", {1}, 105000},
-        // The fourth pass read the last of 100000 bytes: later bytes stay out.
-        {"after the last byte was read", {4}, 100000},
+        // Seen before the end: the new bytes are copied too.
+        {"during the first pass", {1}, size + 5000, size + 5000},
+        // The last pass read the last byte: later bytes stay out.
+        {"after the last byte was read", {passCount}, size, size},
         // A file that grows on every pass still ends, once a read catches up with it.
-        {"on every pass", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 115000},
+        {"on every pass", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, size + 5000, size + 50000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto bytes = pattern(200000, 3);
-        dir.write("source.bin", bytes.substr(0, 100000));
+        dir.write("source.bin", bytes.substr(0, size));
         int pass = 0;
-        std::size_t grown = 100000;
+        std::size_t grown = size;
         copier.setPassHook([&] {
             ++pass;
             if (std::find(c.growAtPass.begin(), c.growAtPass.end(), pass) != c.growAtPass.end()) {
@@ -245,7 +316,10 @@ TEST_F(CopierTest, GrowthIsFollowedUntilTheLastByteHasBeenReadThenNotAnyMore) {
         copier.Sucessfull(false);
         copier.Copy(source, destination);
         EXPECT_TRUE(copier.Sucessfull());
-        EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", bytes.substr(0, c.copied)}}));
+        const auto copied = readFile(destination);
+        EXPECT_GE(copied.size(), c.fewest);
+        EXPECT_LE(copied.size(), c.most);
+        EXPECT_TRUE(copied == bytes.substr(0, copied.size()));
     }
 }
 
@@ -296,7 +370,11 @@ TEST_F(CopierTest, ANestedCopyToTheSameNameLeavesOneWholeVersion) {
 
 TEST_F(CopierTest, SecondsTakenCountsWholeSecondsOfTheCopy) {
     dir.write("source.bin", pattern(100000));
-    copier.setPassHook([] { std::this_thread::sleep_for(std::chrono::milliseconds(450)); });
+    copier.setPassHook([slept = false]() mutable {
+        if (!std::exchange(slept, true)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1800));
+        }
+    });
     copier.Copy(source, destination);
     EXPECT_TRUE(copier.Sucessfull());
     EXPECT_EQ(copier.SecondsTaken(), 2); // 1.8 s and a little
@@ -359,7 +437,7 @@ TEST_F(CopierTest, OnAMessageLoopTheIoRunsOnItsOwnThreadWhileTheCallerTurnsTheLo
     EXPECT_TRUE(copier.Sucessfull());
     EXPECT_EQ(copier.PercentREady(), 64);
     EXPECT_EQ(copier.BytesWritten(), 100000);
-    ASSERT_EQ(hookThreads.size(), 4U);
+    ASSERT_FALSE(hookThreads.empty());
     for (const auto id : hookThreads) {
         EXPECT_NE(id, std::this_thread::get_id());
     }
@@ -412,7 +490,7 @@ TEST_F(CopierTest, GivingUpReturnsAtOnceAndTheAbandonedCopyIsNeverKept) {
 // file under a copy's name; the clean-up at the next start removes exactly
 // the unfinished files.
 TEST_F(CopierTest, AKilledCopyLeavesOnlyItsUnfinishedFileWhichTheCleanUpRemoves) {
-    const auto bytes = pattern(4 << 20, 4);
+    const auto bytes = pattern(12 << 20, 4);
     dir.write("source.bin", bytes);
     const Contents bystanders{
         {"current - 06-12-2026 06.41.39 (0001).csv", "older copy"}, {".sentrel-partial-0123456789ABCDEF", "upper case"},
@@ -436,7 +514,11 @@ TEST_F(CopierTest, AKilledCopyLeavesOnlyItsUnfinishedFileWhichTheCleanUpRemoves)
     auto left = folderContents(copies);
     const auto unfinished = unfinishedCopiesIn(copies);
     ASSERT_EQ(unfinished.size(), 1U);
-    EXPECT_EQ(unfinished.begin()->second, bytes.substr(0, 64000)); // what the first two passes wrote
+    // What the first two passes wrote, and not yet everything.
+    const auto& partial = unfinished.begin()->second;
+    EXPECT_FALSE(partial.empty());
+    EXPECT_LT(partial.size(), bytes.size());
+    EXPECT_TRUE(partial == bytes.substr(0, partial.size()));
     left.erase(unfinished.begin()->first);
     auto expected = bystanders;
     expected[".sentrel-partial-fedcba9876543210"] = "<folder>";

@@ -1,7 +1,7 @@
 // Test helper, run as a separate process that a test kills in the middle of
 // a copy:
 //   slowcopy <source> <destination> <ready-marker>
-//     copies the source with the program's copier; after its third pass it
+//     copies the source with the program's copier; after its second pass it
 //     creates the ready marker and waits there (two minutes at most, so that
 //     a test that fails to kill it leaves nothing running for long).
 // Exit code 0 when the copy completed, 2 when it did not, 3 when it waited in vain.
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     bool waited = false;
     FileCopyClass copier;
     copier.setPassHook([&] {
-        if (++pass != 3) {
+        if (++pass != 2) {
             return;
         }
         if (std::FILE* ready =

@@ -5,9 +5,12 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace platform {
@@ -144,6 +147,61 @@ IoError File::flush() {
 void File::startFlush() noexcept {
     // Failures show again, and are reported, at flush().
     ::sync_file_range(static_cast<int>(m_native), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+bool File::cloneFrom(const File& source) noexcept {
+    return ::ioctl(static_cast<int>(m_native), FICLONE, static_cast<int>(source.m_native)) == 0;
+}
+
+namespace {
+
+// What copy_file_range answers when it does not copy between two files at
+// all, as opposed to a copy that went wrong: another file system (EXDEV),
+// one that does not offer it (FUSE, many network file systems), a kernel
+// without it, or a sandbox that forbids it.
+bool refusesKernelCopy(int error) {
+    return error == EXDEV || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS || error == EINVAL ||
+           error == EPERM;
+}
+
+} // namespace
+
+IoError File::copyFrom(const File& source, std::int64_t offset, std::int64_t end, std::int64_t most, std::int64_t& next,
+                       bool& refused) {
+    const int from = static_cast<int>(source.m_native);
+    next = offset;
+    refused = false;
+    off_t data = ::lseek(from, static_cast<off_t>(offset), SEEK_DATA);
+    if (data < 0) {
+        if (errno == ENXIO) {
+            next = end; // nothing but a hole up to the end
+            return std::nullopt;
+        }
+        data = static_cast<off_t>(offset); // a file system that tells no holes: all data
+    }
+    if (data >= end) {
+        next = end;
+        return std::nullopt;
+    }
+    off_t hole = ::lseek(from, data, SEEK_HOLE);
+    if (hole < 0 || hole > end) {
+        hole = static_cast<off_t>(end);
+    }
+    next = data;
+    loff_t in = data;
+    loff_t out = data;
+    const auto size = static_cast<std::size_t>(std::min<std::int64_t>(hole - data, most));
+    ssize_t n = 0;
+    do {
+        n = ::copy_file_range(from, &in, static_cast<int>(m_native), &out, size, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        refused = refusesKernelCopy(errno);
+        return lastError();
+    }
+    refused = n == 0; // shorter than its length, or a file system that copies nothing
+    next = data + n;
+    return std::nullopt;
 }
 
 std::optional<FileIdentity> File::identity() const {

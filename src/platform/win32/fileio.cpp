@@ -206,6 +206,18 @@ IoError File::resize(std::int64_t bytes) {
     return std::nullopt;
 }
 
+bool File::cloneFrom(const File&) noexcept {
+    return false;
+}
+
+IoError File::copyFrom(const File&, std::int64_t offset, std::int64_t, std::int64_t, std::int64_t& next,
+                       bool& refused) {
+    // The copier reads and writes here, reopening the source for each chunk.
+    next = offset;
+    refused = true;
+    return rtErrorFromOs(ERROR_NOT_SUPPORTED);
+}
+
 IoError File::flush() {
     if (!::FlushFileBuffers(handleOf(m_native))) {
         return lastError();
