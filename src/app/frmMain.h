@@ -153,6 +153,7 @@ private:
     void copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier);
     bool copyGivenUp();
     void showCopyFailed(const std::string& reason);
+    void notifyCopyFailed(const std::string& file, const std::string& reason);
     // frmMainTray.cpp
     void wireSysTray();
     void bringBackMainWindow();
@@ -203,6 +204,10 @@ private:
     std::optional<platform::FileStatus> m_newestCopySource;
     // The last copy of the watched file failed: the bar says so until the next copy.
     bool m_copyFailed = false;
+    // A copy failed for lack of space and the user was told: while the disk
+    // stays short every change would tell again, so only the bar does until
+    // a copy is made.
+    bool m_toldShortOfSpace = false;
     int m_changedDuringCopy = 0;
     // After the window has gone, a copy is waited for only while it moves.
     std::int64_t m_lastCopyBytes = 0;

@@ -26,6 +26,12 @@ struct SourceLook {
 
 // A file system that renumbers its files gives the same version a new
 // identity now and then: that alone makes no new version to copy.
+// Refused, or stopped, to keep the disk's reserve free; a disk that filled up
+// under the copy is short of space just the same.
+bool shortOfSpace(const FileCopyClass& copier) {
+    return copier.LastError() && copier.LastError()->number == rterr::DiskFull;
+}
+
 bool sameVersion(const std::optional<platform::FileStatus>& a, const std::optional<platform::FileStatus>& b) {
     return a && b && a->identity && b->identity && a->length == b->length && a->modifiedTicks == b->modifiedTicks &&
            !platform::anotherFile(a->identity, a->changeTicks, b->identity, b->changeTicks);
@@ -44,7 +50,13 @@ void frmMain::cmdMakeCopy_Click() {
 void frmMain::carryOut(copies::CopyRequest request, FileCopyClass& copier) {
     if (request == copies::CopyRequest::Log) {
         if (const auto folder = m_host.appFolder()) {
-            m_host.openDocument(logview::copyLogForViewing(copier, *folder), *folder);
+            const std::string copy = logview::copyLogForViewing(copier, *folder);
+            // Asked for by a click, so told at every one; what opens is the
+            // older copy, if any.
+            if (copier.LastOutcome() == CopyOutcome::Failed && shortOfSpace(copier)) {
+                notifyCopyFailed("Log.csv", copier.LastError()->text());
+            }
+            m_host.openDocument(copy, *folder);
         }
         return;
     }
@@ -83,6 +95,7 @@ void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier
     case CopyOutcome::Copied:
         m_newestCopySource = source->status;
         m_changedDuringCopy = 0;
+        m_toldShortOfSpace = false;
         break;
     case CopyOutcome::SourceChanged:
         // Rewritten under the copy: nothing was kept, and the version that
@@ -95,6 +108,13 @@ void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier
         }
         break;
     case CopyOutcome::Failed:
+        if (shortOfSpace(copier)) {
+            if (m_toldShortOfSpace) {
+                showCopyFailed({}); // the bar only
+                break;
+            }
+            m_toldShortOfSpace = true;
+        }
         showCopyFailed(copier.LastError() ? copier.LastError()->text() : "the copy could not be written");
         break;
     case CopyOutcome::SourceMissing:
@@ -123,15 +143,20 @@ bool frmMain::copyGivenUp() {
 }
 
 // The failure in the bar, where it stays until the next copy, and in a
-// notification that asks nothing of the user.
+// notification that asks nothing of the user (none for an empty reason).
 void frmMain::showCopyFailed(const std::string& reason) {
     m_copyFailed = true;
     m_controls.Timer2.setEnabled(true);
+    if (!reason.empty()) {
+        notifyCopyFailed(modKorvel::GetFileName(m_controls.txtFileName.text(), false), reason);
+    }
+}
+
+void frmMain::notifyCopyFailed(const std::string& file, const std::string& reason) {
     if (!m_frmSysTray) {
         return;
     }
-    const std::string message =
-        "File: " + modKorvel::GetFileName(m_controls.txtFileName.text(), false) + "\r\nNo copy was made: " + reason;
+    const std::string message = "File: " + file + "\r\nNo copy was made: " + reason;
     continueOnError([&] { m_frmSysTray->ShowBalloonTip(message, "Copy Failed", tray::balloonIcon::Error, 100); });
 }
 

@@ -2,10 +2,12 @@
 
 #include "common/convert.h"
 #include "common/modKorvel.h"
+#include "copies/diskReserve.h"
 #include "copies/unfinishedCopies.h"
 #include "platform/fileio.h"
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <limits>
@@ -238,14 +240,20 @@ private:
         }
         Stop stop;
         if (length < m_chunk) {
-            stop = copyInOneRead(source, out.file(), length);
+            stop = roomFor(0, length);
+            if (!stop) {
+                stop = copyInOneRead(source, out.file(), length);
+            }
         } else if (auto kernel = platform::kOpenFilesBlockOtherPrograms ? std::nullopt
                                                                         : copyInKernel(source, out.file(), length)) {
             stop = *kernel;
         } else if (auto error = source.seek(0)) {
             return failed(*error); // finding the holes moved it
         } else {
-            stop = copyInChunks(source, {*identity, changed}, out.file(), length);
+            stop = roomFor(0, length);
+            if (!stop) {
+                stop = copyInChunks(source, {*identity, changed}, out.file(), length);
+            }
         }
         if (stop) {
             return *stop;
@@ -294,7 +302,12 @@ private:
                 return failed(*error);
             }
             m_link.publishWritten(cloned);
+            m_nextSpaceCheck = std::numeric_limits<std::int64_t>::max(); // it took no space to keep
             return endOfPass(cloned, cloned);
+        }
+        // A clone takes no space; bytes copied do.
+        if (auto stop = roomFor(0, length)) {
+            return stop;
         }
         std::int64_t done = 0;
         for (bool first = true;; first = false) {
@@ -357,16 +370,34 @@ private:
             }
             m_link.publishPercent(*percent);
         }
-        return runHook();
+        return runHook(done, length);
     }
 
-    // The pass hook; a copy given up meanwhile ends there.
-    Stop runHook() {
+    // The pass hook, with `written` bytes of a `length`-byte source in the
+    // copy; a copy given up meanwhile, or one that would now cross the
+    // reserve, ends there.
+    Stop runHook(std::int64_t written, std::int64_t length) {
         if (m_hook) {
             m_hook();
         }
         if (m_link.abandoned()) {
             return CopyResult{CopyOutcome::Abandoned, std::nullopt};
+        }
+        // Another program may be filling the disk too. Asked once a
+        // megabyte or so: the chunk loop's passes come every 32,000 bytes.
+        if (written >= m_nextSpaceCheck) {
+            return roomFor(written, length);
+        }
+        return std::nullopt;
+    }
+
+    // Whether the rest of a `length`-byte source, `written` bytes of it in the
+    // copy, still leaves the reserve free on the copy's volume.
+    Stop roomFor(std::int64_t written, std::int64_t length) {
+        m_nextSpaceCheck = written + kSpaceCheckEvery;
+        if (auto error =
+                copies::reserveCrossedBy(folderOf(m_destination), std::max<std::int64_t>(length - written, 0))) {
+            return failed(*error);
         }
         return std::nullopt;
     }
@@ -411,7 +442,7 @@ private:
             if (platform::kOpenFilesBlockOtherPrograms) {
                 source.close();
             }
-            if (auto stop = runHook()) {
+            if (auto stop = runHook(written, current)) {
                 return stop;
             }
             if (caughtUp) {
@@ -478,6 +509,7 @@ private:
     // What the kernel copies between two passes: large enough that a pass
     // costs nothing beside it, small enough that the bar moves.
     static constexpr std::int64_t kKernelPiece = std::int64_t{4} << 20;
+    static constexpr std::int64_t kSpaceCheckEvery = std::int64_t{1} << 20;
 
     std::string m_source;
     std::string m_destination;
@@ -485,6 +517,7 @@ private:
     std::int64_t m_flush;
     std::function<void()> m_hook;
     CopyLink m_link;
+    std::int64_t m_nextSpaceCheck = 0;
 };
 
 } // namespace

@@ -20,6 +20,10 @@
 //   at most by growth;
 // - a source that shrinks below what was already read has been rewritten in
 //   place: the copy ends as SourceChanged and keeps nothing.
+// - a copy never leaves less free space on its volume than the reserve of
+//   copies/diskReserve.h: one that would is not begun, or is stopped, and
+//   ends as Failed with rterr::DiskFull; a clone, which takes no space, is
+//   always made.
 //
 // Copy never throws and shows nothing; LastOutcome and LastError tell the
 // caller what happened.

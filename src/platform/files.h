@@ -59,4 +59,14 @@ struct FileLook {
 };
 FileLook lookAtFile(const std::string& path);
 
+// The volume that holds a folder: the bytes this user may still write to it
+// (what quotas and the blocks kept for the administrator leave), and its size.
+struct DiskSpace {
+    std::int64_t available = 0;
+    std::int64_t total = 0;
+};
+
+// nullopt when the folder's file system does not say.
+std::optional<DiskSpace> diskSpaceOf(const std::string& folder);
+
 } // namespace platform

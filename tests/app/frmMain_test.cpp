@@ -12,6 +12,7 @@
 #include "support/fakeView.h"
 #include "support/fileHolder.h"
 #include "support/fileTimes.h"
+#include "support/reserve.h"
 #include "support/tempDir.h"
 #include "tray/RestoreFromTrayMessage.h"
 #include "tray/notifyIconProtocol.h"
@@ -643,6 +644,57 @@ TEST_F(WatchTickTest, AFailedCopyIsShownInTheBarAndANotificationUntilTheNextCopy
     EXPECT_FALSE(view.Timer2.enabled());
     EXPECT_EQ(view.picProgress.clears, 1) << "the next copy clears it";
     EXPECT_EQ(copies().size(), 1u);
+}
+
+// A disk short of space: every change still gets its row and log line, the
+// bar shows the failure, and the user is told once until a copy is made again.
+// "Open Log File" is told at every click and opens the older copy.
+TEST_F(WatchTickTest, ADiskShortOfSpaceIsToldOnceWhileItStaysShort) {
+    std::vector<std::string> failures; // the texts of "Copy Failed" notifications
+    const auto told = [&] {
+        failures.clear();
+        for (const auto& call : host.tray.calls) {
+            if (tray::wideFieldText(call.w.szInfoTitle) == "Copy Failed") {
+                failures.push_back(tray::wideFieldText(call.w.szInfo));
+            }
+        }
+        return failures.size();
+    };
+    view.Timer1.tick();
+    view.cmdOpenLog.click();
+    view.chkMakeCopy.setValue(1);
+    testsupport::Reserve reserve(testsupport::Reserve::beyondFreeSpaceOf(app.path()));
+    for (int change = 1; change <= 3; ++change) {
+        files.write("current.csv", std::string(static_cast<std::size_t>(change), 'y'));
+        view.Timer1.tick();
+        view.Timer2.tick();
+        if (!copies().empty()) {
+            GTEST_SKIP() << "the temp folder's file system clones: a copy there takes no space";
+        }
+        EXPECT_EQ(view.lstLog.rows.size(), static_cast<std::size_t>(change) + 1);
+        const auto log = logText();
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), change + 1);
+        ASSERT_FALSE(view.picProgress.rectangles.empty());
+        EXPECT_EQ(view.picProgress.rectangles.back().colour.red, 160) << "the bar shows the failure";
+    }
+    ASSERT_EQ(told(), 1u);
+    EXPECT_NE(failures[0].find("No copy was made: 61 - not enough free space: "), std::string::npos) << failures[0];
+
+    const std::string olderLog = testsupport::readFile(app.path("LogTemp.csv"));
+    view.cmdOpenLog.click();
+    ASSERT_EQ(told(), 2u);
+    EXPECT_NE(failures[1].find("File: Log.csv"), std::string::npos) << failures[1];
+    EXPECT_EQ(testsupport::readFile(app.path("LogTemp.csv")), olderLog);
+    EXPECT_EQ(host.shown.size(), 2u) << "the older copy opens";
+
+    testsupport::Reserve::set(0); // space has come back
+    files.write("current.csv", "back");
+    view.Timer1.tick();
+    EXPECT_EQ(copies().size(), 1u);
+    testsupport::Reserve::set(testsupport::Reserve::beyondFreeSpaceOf(app.path()));
+    files.write("current.csv", "short again");
+    view.Timer1.tick();
+    EXPECT_EQ(told(), 3u) << "told again after a copy was made";
 }
 
 TEST_F(WatchTickTest, RequestsDuringARunningCopyWaitForIt) {

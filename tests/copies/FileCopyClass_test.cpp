@@ -6,6 +6,7 @@
 #include "support/childProcess.h"
 #include "support/fileHolder.h"
 #include "support/folderContents.h"
+#include "support/reserve.h"
 #include "support/tempDir.h"
 #include "watch/modSentrel.h"
 
@@ -244,6 +245,42 @@ TEST_F(CopierTest, FailuresKeepTheFlagSayWhyAndLeaveTheOlderCopy) {
         EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", "older copy"}, {"folder", "<folder>"}}));
         EXPECT_FALSE(std::filesystem::exists(native(intoMissingFolder)));
     }
+}
+
+// With less free space than the reserve, a copy of any size is refused, and
+// one under way is stopped when the space goes: the older copy stays and no
+// unfinished file is left. Bounded: the copies write at most 12 MiB.
+TEST_F(CopierTest, CopiesNeverEatTheReserve) {
+    std::ofstream(copies / "copy.bin", std::ios::binary) << "older copy";
+    const std::string folder = dir.path("Copies");
+    {
+        const testsupport::Reserve reserve(testsupport::Reserve::beyondFreeSpaceOf(folder));
+        for (const std::size_t size : {std::size_t{10}, std::size_t{12} << 20}) {
+            SCOPED_TRACE(size);
+            dir.write("source.bin", pattern(size));
+            copier.Copy(source, destination);
+            if (copier.LastOutcome() == CopyOutcome::Copied) {
+                GTEST_SKIP() << "the temp folder's file system clones: a copy there takes no space";
+            }
+            EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Failed);
+            const auto error = copier.LastError().value_or(RtError{});
+            EXPECT_EQ(error.number, rterr::DiskFull);
+            EXPECT_NE(error.description.find(" kept free"), std::string::npos) << error.description;
+            EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", "older copy"}}));
+        }
+    }
+    int passesMade = 0;
+    copier.setPassHook([&] {
+        if (++passesMade == 1) {
+            testsupport::Reserve::set(testsupport::Reserve::beyondFreeSpaceOf(folder));
+        }
+    });
+    const testsupport::Reserve programsOwn;
+    copier.Copy(source, destination);
+    EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Failed);
+    EXPECT_EQ(copier.LastError().value_or(RtError{}).number, rterr::DiskFull);
+    EXPECT_LT(copier.BytesWritten(), std::int64_t{12} << 20) << "stopped before its end";
+    EXPECT_EQ(folderContents(copies), (Contents{{"copy.bin", "older copy"}}));
 }
 
 TEST_F(CopierTest, TheLargestChunkThatCanBeDoubledCopies) {

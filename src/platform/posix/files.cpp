@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -242,6 +243,20 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
         return std::nullopt;
     }
     return statusFrom(info);
+}
+
+} // namespace platform
+
+namespace platform {
+
+std::optional<DiskSpace> diskSpaceOf(const std::string& folder) {
+    struct statvfs volume {};
+    if (::statvfs(folder.c_str(), &volume) != 0) {
+        return std::nullopt;
+    }
+    const auto blockSize = static_cast<std::int64_t>(volume.f_frsize);
+    return DiskSpace{static_cast<std::int64_t>(volume.f_bavail) * blockSize,
+                     static_cast<std::int64_t>(volume.f_blocks) * blockSize};
 }
 
 } // namespace platform

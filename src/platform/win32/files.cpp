@@ -122,3 +122,16 @@ FileLook lookAtFile(const std::string& path) {
 }
 
 } // namespace platform
+
+namespace platform {
+
+std::optional<DiskSpace> diskSpaceOf(const std::string& folder) {
+    ULARGE_INTEGER available{};
+    ULARGE_INTEGER total{};
+    if (!::GetDiskFreeSpaceExW(win32::wideFromUtf8(folder).c_str(), &available, &total, nullptr)) {
+        return std::nullopt;
+    }
+    return DiskSpace{static_cast<std::int64_t>(available.QuadPart), static_cast<std::int64_t>(total.QuadPart)};
+}
+
+} // namespace platform

@@ -8,6 +8,7 @@
 #include "support/fileHolder.h"
 #include "support/folderContents.h"
 #include "support/largeFile.h"
+#include "support/reserve.h"
 #include "support/tempDir.h"
 #include "support/unprivileged.h"
 
@@ -20,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -31,6 +33,26 @@ using testsupport::TempDir;
 using Contents = std::map<std::string, std::string>;
 
 namespace {
+
+// A tmpfs of its own at a new folder, unmounted when it goes.
+class SmallVolume {
+public:
+    // nullptr where none can be mounted (not root, no tmpfs).
+    static std::unique_ptr<SmallVolume> mount(const std::filesystem::path& at, const char* options) {
+        std::filesystem::create_directory(at);
+        if (::geteuid() != 0 || ::mount("sentrel-test", at.c_str(), "tmpfs", 0, options) != 0) {
+            return nullptr;
+        }
+        return std::unique_ptr<SmallVolume>(new SmallVolume(at));
+    }
+    ~SmallVolume() { ::umount2(m_at.c_str(), MNT_DETACH); }
+    SmallVolume(const SmallVolume&) = delete;
+    SmallVolume& operator=(const SmallVolume&) = delete;
+
+private:
+    explicit SmallVolume(std::filesystem::path at) : m_at(std::move(at)) {}
+    std::filesystem::path m_at;
+};
 
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
@@ -140,14 +162,11 @@ TEST(CopierPosix, ADeviceUnderTheDestinationsNameIsNeverReplaced) {
 TEST(CopierPosix, AFullFileSystemFailsWithDiskFullAndKeepsTheOlderFile) {
     TempDir dir;
     const auto small = dir.fsPath() / "small";
-    std::filesystem::create_directory(small);
-    if (::geteuid() != 0 || ::mount("sentrel-test", small.c_str(), "tmpfs", 0, "size=1m") != 0) {
+    const auto volume = SmallVolume::mount(small, "size=1m");
+    if (!volume) {
         GTEST_SKIP() << "cannot mount a small tmpfs here";
     }
-    struct Unmount {
-        std::filesystem::path at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{small};
+    const testsupport::Reserve none(0); // the file system's own refusal, not the program's
     std::ofstream(small / "LogTemp.csv") << "older copy";
     const auto source = dir.path("Log.csv");
     ASSERT_TRUE(testsupport::writePatternFile(source, 4 << 20, 3));
@@ -160,6 +179,33 @@ TEST(CopierPosix, AFullFileSystemFailsWithDiskFullAndKeepsTheOlderFile) {
         EXPECT_EQ(copier.LastError().value_or(RtError{}).number, rterr::DiskFull);
         EXPECT_EQ(folderContents(small), (Contents{{"LogTemp.csv", "older copy"}}));
     }
+}
+
+// With the reserve at 12 of 16 MiB: a copy that would cross it is not made
+// and leaves nothing, a small one is.
+TEST(CopierPosix, CopiesKeepTheReserveFreeOnTheirVolume) {
+    TempDir dir;
+    const auto small = dir.fsPath() / "small";
+    const auto volume = SmallVolume::mount(small, "size=16m");
+    if (!volume) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    }
+    const testsupport::Reserve reserve(12 << 20);
+    const auto destination = testsupport::utf8(small / "copy.bin");
+    std::ofstream(small / "copy.bin") << "older copy";
+    FileCopyClass copier;
+    const auto large = dir.path("large.bin");
+    ASSERT_TRUE(testsupport::writePatternFile(large, 6 << 20, 1));
+    copier.Copy(large, destination);
+    EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Failed);
+    EXPECT_EQ(copier.LastError().value_or(RtError{}).text(), "61 - not enough free space: 15 MB free, 12 MB kept free");
+    EXPECT_EQ(folderContents(small), (Contents{{"copy.bin", "older copy"}}));
+
+    const auto smallFile = dir.path("small.bin");
+    ASSERT_TRUE(testsupport::writePatternFile(smallFile, 1 << 20, 2));
+    copier.Copy(smallFile, destination);
+    EXPECT_EQ(copier.LastOutcome(), CopyOutcome::Copied);
+    EXPECT_EQ(std::filesystem::file_size(small / "copy.bin"), 1u << 20);
 }
 
 // A file size limit makes write() fail with EFBIG once the unfinished copy
