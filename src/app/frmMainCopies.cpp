@@ -24,14 +24,14 @@ struct SourceLook {
     std::optional<platform::FileStatus> status;
 };
 
-// A file system that renumbers its files gives the same version a new
-// identity now and then: that alone makes no new version to copy.
 // Refused, or stopped, to keep the disk's reserve free; a disk that filled up
 // under the copy is short of space just the same.
 bool shortOfSpace(const FileCopyClass& copier) {
     return copier.LastError() && copier.LastError()->number == rterr::DiskFull;
 }
 
+// A file system that renumbers its files gives the same version a new
+// identity now and then: that alone makes no new version to copy.
 bool sameVersion(const std::optional<platform::FileStatus>& a, const std::optional<platform::FileStatus>& b) {
     return a && b && a->identity && b->identity && a->length == b->length && a->modifiedTicks == b->modifiedTicks &&
            !platform::anotherFile(a->identity, a->changeTicks, b->identity, b->changeTicks);
