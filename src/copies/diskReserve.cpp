@@ -50,11 +50,16 @@ std::string spaceText(std::int64_t bytes) {
     const std::int64_t whole = bytes / size;
     // One decimal, rounded down, below ten of a unit: "1.5 GB" says more than "1 GB".
     const std::int64_t tenths = (bytes % size) / (size / 10 == 0 ? 1 : size / 10);
+    // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) about "." + a
+    // temporary string, wrongly.
     std::string text = std::to_string(whole);
     if (unit > 0 && whole < 10 && tenths > 0) {
-        text += "." + std::to_string(std::min<std::int64_t>(tenths, 9));
+        text += '.';
+        text += std::to_string(std::min<std::int64_t>(tenths, 9));
     }
-    return text + " " + kUnits[unit];
+    text += ' ';
+    text += kUnits[unit];
+    return text;
 }
 
 } // namespace copies
