@@ -5,6 +5,7 @@
 // file at 500 ms next to fswatch's poll monitor at the same interval, run
 // side by side.
 
+#include "benchHost.h"
 #include "processUsage.h"
 
 #include "app/frmMain.h"
@@ -43,15 +44,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-class BenchHost : public ui::QtHost {
-public:
-    BenchHost(ui::MainWindow& window, std::string folder) : QtHost(window), m_folder(std::move(folder)) {}
-    std::optional<std::string> appFolder() noexcept override { return m_folder; }
-
-private:
-    std::string m_folder;
-};
 
 void runLoopFor(std::chrono::milliseconds time) {
     QEventLoop loop;

@@ -4,6 +4,7 @@
 // repaints during a 1 GiB copy, and the CPU time of 30 s of watching.
 // "window_bench --rows" stops after the million rows.
 
+#include "benchHost.h"
 #include "processUsage.h"
 
 #include "app/frmMain.h"
@@ -33,15 +34,6 @@
 #include <vector>
 
 namespace {
-
-class BenchHost : public ui::QtHost {
-public:
-    BenchHost(ui::MainWindow& window, std::string folder) : QtHost(window), m_folder(std::move(folder)) {}
-    std::optional<std::string> appFolder() noexcept override { return m_folder; }
-
-private:
-    std::string m_folder;
-};
 
 template <typename Work>
 double microsecondsPer(int count, Work work) {
