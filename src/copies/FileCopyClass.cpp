@@ -343,12 +343,7 @@ private:
             if (caughtUp) {
                 break;
             }
-            if (auto lengthError = source.length(length)) {
-                return failed(*lengthError);
-            }
-            if (length < done) {
-                return sourceChanged();
-            }
+            length = current; // grown meanwhile: the next piece goes on to its new end
         }
         // A source that ends in a hole: the copy gets its length, not its blocks.
         if (auto error = out.resize(done)) {
