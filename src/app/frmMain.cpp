@@ -131,6 +131,7 @@ void frmMain::loadCheckBox(view::CheckBox& box, const char* key, const char* def
 void frmMain::applyInterval() {
     const auto interval = convert::textToInt32(m_controls.txtInterval.text());
     if (interval && *interval >= 0 && *interval <= 65535) {
+        endResting();
         m_controls.Timer1.setInterval(*interval);
     }
 }
@@ -191,14 +192,19 @@ void frmMain::Form_Load() {
 void frmMain::Form_Resize() {
     // Hidden only where the tray icon can bring it back; elsewhere the window
     // stays minimised in the task bar.
-    if (m_controls.window.state() == view::WindowState::Minimized && m_controls.window.canHideToTray()) {
+    m_outOfSight = m_controls.window.state() == view::WindowState::Minimized;
+    if (m_outOfSight && m_controls.window.canHideToTray()) {
         m_controls.window.hide();
+    }
+    if (!m_outOfSight) {
+        endResting(); // the ticks show again
     }
 }
 
 void frmMain::Form_Unload() {
     // Nothing is recorded after the window has gone; a running copy finishes
     // and the program ends after it.
+    endResting();
     m_controls.Timer1.setEnabled(false);
     followWatchedFile();
     if (m_nestedLoops > 0) {

@@ -144,6 +144,7 @@ private:
     void runEventCycle();
     bool probeEndedQuietly();
     void finishCycle(const std::optional<watch::FileProbe>& probe);
+    void endResting();
     void takeProbeResult(const watch::FileProbe& probe);
     ChangeRecord previousRecord() const;
     void recordChange(const watch::Observation& seen);
@@ -185,6 +186,11 @@ private:
     // once that has finished.
     bool m_eventCycleWanted = false;
     bool m_eventCycleRunning = false;
+    // Minimised or hidden in the tray: nothing of the window shows a tick.
+    bool m_outOfSight = false;
+    // The watch timer's interval while it rests: the prober keeps it instead
+    // (see Timer1_Timer).
+    std::optional<std::int32_t> m_restingInterval;
     // The file system's events for the watched file, and the path they follow
     // (empty while monitoring is off).
     std::unique_ptr<watch::ChangeEvents> m_events;

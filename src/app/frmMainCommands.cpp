@@ -13,6 +13,7 @@ void frmMain::writeCheckBox(const char* key, const view::CheckBox& box) {
 
 void frmMain::chkMonitor_Click() {
     auto& c = m_controls;
+    endResting();
     if (c.chkMonitor.value() == 1) {
         c.Timer1.setEnabled(true);
     } else {

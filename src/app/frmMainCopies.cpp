@@ -66,6 +66,7 @@ void frmMain::carryOut(copies::CopyRequest request, FileCopyClass& copier) {
 void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier) {
     const bool bManual = request == copies::CopyRequest::Manual;
     const std::string path = m_controls.txtFileName.text();
+    endResting(); // its look waits behind the prober's
     // The watched file's file system may not answer: it is looked at off the GUI thread.
     OffThread<SourceLook> look(
         m_host,

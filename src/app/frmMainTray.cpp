@@ -30,6 +30,8 @@ void frmMain::wireSysTray() {
 }
 
 void frmMain::bringBackMainWindow() {
+    m_outOfSight = false;
+    endResting();
     tray::bringWindowBack(m_controls.window);
 }
 

@@ -832,6 +832,35 @@ TEST_F(FileEventsTest, AFolderMadeAgainIsWatchedAgainAndMonitoringOffRecordsNoth
     EXPECT_FALSE(form->listeningForEvents());
 }
 
+TEST_F(FileEventsTest, OutOfSightTheProberKeepsTheIntervalAndGivesItBack) {
+    view.Timer1.tick();
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 1 && !form->probeUnderWay(); }));
+    view.Timer1.afterTick = nullptr; // a resting tick's probe answers only at news
+    view.window.setState(view::WindowState::Minimized);
+    view.Timer1.tick();
+    EXPECT_EQ(view.Timer1.interval(), 0) << "the window's timer rests";
+
+    files.write("exports/next.tmp", "saved while minimised"); // whole at every instant
+    std::filesystem::rename(files.fsPath() / "exports/next.tmp", files.fsPath() / "exports/current.csv");
+    ASSERT_TRUE(pumpUntil([&] { return rows() == 2 && !form->probeUnderWay(); }));
+    EXPECT_EQ(view.lstLog.shown(1).record.sizeInBytes, "21");
+    EXPECT_EQ(view.Timer1.interval(), 10000) << "news gives the ticks back";
+
+    for (const auto& wakeUp : std::vector<std::function<void()>>{
+             [&] { host.tray.deliver(tray::callback::LeftButtonUp); }, [&] { view.chkMonitor.setValue(0); }}) {
+        view.window.setState(view::WindowState::Minimized);
+        view.chkMonitor.setValue(1);
+        view.Timer1.tick();
+        ASSERT_TRUE(pumpUntil([&] { return !form->probeUnderWay(); }));
+        view.Timer1.tick();
+        ASSERT_EQ(view.Timer1.interval(), 0);
+        wakeUp();
+        EXPECT_EQ(view.Timer1.interval(), 10000);
+        EXPECT_TRUE(pumpUntil([&] { return !form->probeUnderWay(); }));
+    }
+    EXPECT_EQ(rows(), 2u);
+}
+
 // --- log commands -----------------------------------------------------------------
 
 TEST_F(WatchTickTest, OpenLogFileHandsOverACopy) {
