@@ -10,7 +10,7 @@
 //   frmMainTray.cpp      the tray icon's events
 
 #include "app/frmMainHost.h"
-#include "common/messageLoop.h"
+#include "common/workerThread.h"
 #include "copies/CopyQueue.h"
 #include "tray/frmSysTray.h"
 #include "view/controls.h"

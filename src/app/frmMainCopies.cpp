@@ -7,6 +7,7 @@
 
 #include "common/continueOnError.h"
 #include "common/modKorvel.h"
+#include "common/offThread.h"
 #include "copies/DrawProgress.h"
 #include "copies/copyName.h"
 #include "log/logCopy.h"

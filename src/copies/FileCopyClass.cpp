@@ -2,6 +2,7 @@
 
 #include "common/convert.h"
 #include "common/modKorvel.h"
+#include "common/offThread.h"
 #include "copies/diskReserve.h"
 #include "copies/unfinishedCopies.h"
 #include "platform/fileio.h"

@@ -19,12 +19,18 @@ inline bool registerWindowClass(const wchar_t* name, WNDPROC procedure, HCURSOR 
     return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+template <class Owner>
+bool ownerHoldsHandle(const Owner& owner, HWND hwnd) {
+    return owner.handle() == hwnd;
+}
+
 // The window procedure of a class whose every window belongs to one object,
 // handed over as CreateWindowExW's last argument. Messages go to the object's
 // handleMessage once `ownsWindow` says the object knows the window (its
-// creation has returned); before that, and after WM_NCDESTROY, the default
-// procedure answers. No exception crosses into the system's dispatch.
-template <class Owner, bool (*ownsWindow)(const Owner&, HWND)>
+// creation has returned; by default, its handle() is the window); before
+// that, and after WM_NCDESTROY, the default procedure answers. No exception
+// crosses into the system's dispatch.
+template <class Owner, bool (*ownsWindow)(const Owner&, HWND) = ownerHoldsHandle<Owner>>
 LRESULT CALLBACK ownedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);

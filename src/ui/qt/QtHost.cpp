@@ -51,17 +51,17 @@ void closeEach(Top top, Close close) {
 QtHost::QtHost(MainWindow& window, const std::optional<platform::ProgramFolders>& folders)
     : m_window(window), m_windowIcon(pictures::windowIcon()),
       m_tray([this](std::uint64_t handle) { return iconFor(handle); }, [this] { tray::bringWindowBack(m_window); }),
-      m_tones(platform::playTone, [] { QApplication::beep(); }) {
-    // The GUI thread's dispatcher; its wakeUp() may be called from any thread.
-    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+      // The GUI thread's dispatcher; its wakeUp() may be called from any thread.
+      m_waker(std::make_shared<Waker>(
+          [dispatcher = QAbstractEventDispatcher::instance()] {
+              if (dispatcher != nullptr) {
+                  dispatcher->wakeUp();
+              }
+          },
+          [this](std::function<void()> work) { post(std::move(work)); })),
+      m_tones(
+          platform::playTone, [] { QApplication::beep(); }, m_waker) {
     m_heartbeat.setSingleShot(true);
-    m_waker = std::make_shared<Waker>(
-        [dispatcher] {
-            if (dispatcher != nullptr) {
-                dispatcher->wakeUp();
-            }
-        },
-        [this](std::function<void()> work) { post(std::move(work)); });
     for (const auto& pixmap : pictures::stateIcons()) {
         m_stateIcons.emplace_back(pixmap);
     }

@@ -7,9 +7,9 @@
 // notification service and the file manager answer to the event loop.
 
 #include "app/frmMain.h"
+#include "common/tonePlayer.h"
 #include "platform/paths.h"
 #include "ui/qt/QtTray.h"
-#include "ui/qt/TonePlayer.h"
 
 #include <QIcon>
 #include <QObject>

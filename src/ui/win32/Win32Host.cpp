@@ -2,6 +2,7 @@
 
 #include "common/modKorvel.h"
 #include "platform/modIcon.h"
+#include "platform/sound.h"
 #include "platform/win32/text.h"
 #include "ui/win32/Win32MainWindow.h"
 #include "ui/win32/Win32MessageLoop.h"
@@ -9,7 +10,6 @@
 // After <windows.h>, which they depend on.
 #include <commdlg.h>
 
-#include <thread>
 #include <vector>
 
 namespace ui::win32 {
@@ -51,7 +51,16 @@ bool isDialog(HWND window) {
 
 } // namespace
 
-Host::Host(MainWindow& window, MessageLoopWin32& loop) : m_window(window), m_loop(loop) {}
+Host::Host(MainWindow& window, MessageLoopWin32& loop)
+    : m_window(window), m_loop(loop), m_tones(
+                                          [](std::int32_t frequency, std::int32_t milliseconds) {
+                                              // No sound device for a tone: the system's own sound instead.
+                                              if (!platform::playTone(frequency, milliseconds)) {
+                                                  ::MessageBeep(MB_OK);
+                                              }
+                                              return true;
+                                          },
+                                          {}, loop.waker()) {}
 
 std::unique_ptr<frmSysTray> Host::createSysTray() {
     return std::make_unique<frmSysTray>(m_tray, m_tray, platform::win32::windowsVersionBits);
@@ -118,20 +127,7 @@ std::optional<std::string> Host::chooseFile(const std::string& title, const std:
 
 void Host::beep(std::int32_t frequency, std::int32_t milliseconds) noexcept {
     // Beep returns only when the tone has ended, and can take long to start.
-    if (m_playing->exchange(true)) {
-        return;
-    }
-    try {
-        std::thread([playing = m_playing, frequency, milliseconds] {
-            if (!::Beep(static_cast<DWORD>(frequency), static_cast<DWORD>(milliseconds))) {
-                // No sound device for a tone: the system's own sound instead.
-                ::MessageBeep(MB_OK);
-            }
-            playing->store(false);
-        }).detach();
-    } catch (...) {
-        m_playing->store(false); // no thread to be had: no tone either
-    }
+    m_tones.start(frequency, milliseconds);
 }
 
 void Host::openDocument(const std::string& file, const std::string& folder) noexcept {

@@ -6,11 +6,11 @@
 // of its own and Explorer is started without waiting for it.
 
 #include "app/frmMainHost.h"
+#include "common/tonePlayer.h"
 #include "platform/win32/notifyWindow.h"
 
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 
@@ -64,8 +64,7 @@ private:
     MessageLoopWin32& m_loop;
     platform::win32::NotifyWindow m_tray;
     bool m_quitRequested = false;
-    // Shared with the tone's thread, which may outlive the host.
-    std::shared_ptr<std::atomic<bool>> m_playing = std::make_shared<std::atomic<bool>>(false);
+    TonePlayer m_tones;
 };
 
 } // namespace ui::win32

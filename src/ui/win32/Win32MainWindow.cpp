@@ -25,13 +25,9 @@ constexpr UINT kRunResize = WM_APP + 1;
 constexpr int kFirstControlId = 100;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-bool ownsWindow(const MainWindow& window, HWND hwnd) {
-    return window.handle() == hwnd;
-}
-
 bool registerWindowClass() {
     static const bool registered = platform::win32::registerWindowClass(
-        kWindowClass, platform::win32::ownedWindowProc<MainWindow, ownsWindow>, ::LoadCursorW(nullptr, IDC_ARROW),
+        kWindowClass, platform::win32::ownedWindowProc<MainWindow>, ::LoadCursorW(nullptr, IDC_ARROW),
         reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
     return registered;
 }

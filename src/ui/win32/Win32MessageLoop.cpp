@@ -8,22 +8,9 @@ namespace {
 constexpr wchar_t kPostWindowClass[] = L"SentrelMessageLoop";
 constexpr UINT kRunPosted = WM_APP + 1;
 
-LRESULT CALLBACK postWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    if (message == kRunPosted) {
-        if (auto* loop = reinterpret_cast<MessageLoopWin32*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
-            loop->runPosted();
-        }
-        return 0;
-    }
-    return ::DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 bool registerPostWindowClass() {
-    static const bool registered = platform::win32::registerWindowClass(kPostWindowClass, postWindowProc);
+    static const bool registered =
+        platform::win32::registerWindowClass(kPostWindowClass, platform::win32::ownedWindowProc<MessageLoopWin32>);
     return registered;
 }
 
@@ -49,12 +36,20 @@ MessageLoopWin32::MessageLoopWin32() : m_wakeEvent(::CreateEventW(nullptr, FALSE
 MessageLoopWin32::~MessageLoopWin32() {
     m_waker->close(); // a worker finishing later wakes nothing
     if (m_postWindow != nullptr) {
-        ::SetWindowLongPtrW(m_postWindow, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrW(m_postWindow, GWLP_USERDATA, 0); // its last messages go to the default procedure
         ::DestroyWindow(m_postWindow);
     }
     if (m_wakeEvent != nullptr) {
         ::CloseHandle(m_wakeEvent);
     }
+}
+
+LRESULT MessageLoopWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == kRunPosted) {
+        runPosted();
+        return 0;
+    }
+    return ::DefWindowProcW(m_postWindow, message, wParam, lParam);
 }
 
 void MessageLoopWin32::waitForMessages() noexcept {

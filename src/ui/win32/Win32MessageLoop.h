@@ -40,11 +40,14 @@ public:
     // The window whose keyboard navigation (Tab, Space on a button) the loop handles.
     void setDialogWindow(HWND window) noexcept { m_dialogWindow = window; }
 
-    // Runs the oldest posted work (the loop's own window procedure).
-    void runPosted() noexcept;
+    // The window that posted work is sent to, and its window procedure.
+    HWND handle() const noexcept { return m_postWindow; }
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 private:
     void wait(DWORD milliseconds) noexcept;
+    // Runs the oldest posted work.
+    void runPosted() noexcept;
 
     HANDLE m_wakeEvent = nullptr;
     std::shared_ptr<Waker> m_waker;

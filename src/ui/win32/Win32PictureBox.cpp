@@ -10,43 +10,9 @@ namespace {
 
 constexpr wchar_t kPictureBoxClass[] = L"SentrelPictureBox";
 
-LRESULT CALLBACK pictureBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* box = reinterpret_cast<Win32PictureBox*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    switch (message) {
-    case WM_PAINT:
-        if (box != nullptr) {
-            PAINTSTRUCT ps;
-            if (HDC dc = ::BeginPaint(hwnd, &ps)) {
-                box->paint(dc);
-                ::EndPaint(hwnd, &ps);
-            }
-            return 0;
-        }
-        break;
-    case WM_PRINTCLIENT: // a picture of the window (PrintWindow, a screenshot)
-        if (box != nullptr) {
-            box->paint(reinterpret_cast<HDC>(wParam));
-            return 0;
-        }
-        break;
-    case WM_ERASEBKGND:
-        return 1; // the paint covers every pixel
-    case WM_NCDESTROY:
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
-    default:
-        break;
-    }
-    return ::DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 bool registerPictureBoxClass() {
-    static const bool registered =
-        platform::win32::registerWindowClass(kPictureBoxClass, pictureBoxProc, ::LoadCursorW(nullptr, IDC_ARROW));
+    static const bool registered = platform::win32::registerWindowClass(
+        kPictureBoxClass, platform::win32::ownedWindowProc<Win32PictureBox>, ::LoadCursorW(nullptr, IDC_ARROW));
     return registered;
 }
 
@@ -129,8 +95,28 @@ Win32PictureBox::~Win32PictureBox() {
         ::DeleteObject(m_bitmap);
     }
     if (m_window != nullptr) {
-        ::SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrW(m_window, GWLP_USERDATA, 0); // its last messages go to the default procedure
         ::DestroyWindow(m_window);
+    }
+}
+
+LRESULT Win32PictureBox::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (HDC dc = ::BeginPaint(m_window, &ps)) {
+            paint(dc);
+            ::EndPaint(m_window, &ps);
+        }
+        return 0;
+    }
+    case WM_PRINTCLIENT: // a picture of the window (PrintWindow, a screenshot)
+        paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // the paint covers every pixel
+    default:
+        return ::DefWindowProcW(m_window, message, wParam, lParam);
     }
 }
 

@@ -37,6 +37,8 @@ public:
 
     // Draws the whole box into `dc` (WM_PAINT, WM_PRINTCLIENT).
     void paint(HDC dc) noexcept;
+    // The box's window procedure, once its window is made.
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 private:
     RECT inside() const noexcept;

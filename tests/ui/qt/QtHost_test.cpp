@@ -7,11 +7,11 @@
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/Pictures.h"
 #include "ui/qt/QtHost.h"
-#include "ui/qt/TonePlayer.h"
 
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "common/modKorvel.h"
+#include "common/tonePlayer.h"
 #include "support/tempDir.h"
 
 #include <QApplication>
@@ -180,11 +180,17 @@ private slots:
         const std::weak_ptr<Tones> inUse = tones;
         int noSound = 0;
         QThread* noSoundThread = nullptr;
-        auto player = std::make_unique<ui::TonePlayer>([tones](std::int32_t, std::int32_t) { return tones->play(); },
-                                                       [&] {
-                                                           ++noSound;
-                                                           noSoundThread = QThread::currentThread();
-                                                       });
+        const auto loop = std::make_shared<Waker>([] {},
+                                                  [](std::function<void()> work) {
+                                                      QMetaObject::invokeMethod(QApplication::instance(),
+                                                                                std::move(work), Qt::QueuedConnection);
+                                                  });
+        auto player = std::make_unique<TonePlayer>([tones](std::int32_t, std::int32_t) { return tones->play(); },
+                                                   [&] {
+                                                       ++noSound;
+                                                       noSoundThread = QThread::currentThread();
+                                                   },
+                                                   loop);
 
         QVERIFY(player->start(880, 200)); // returns while the tone plays
         QVERIFY2(!player->start(440, 200), "a tone asked for while one plays is dropped");

@@ -1,17 +1,17 @@
-#include "ui/qt/TonePlayer.h"
+#include "common/tonePlayer.h"
 
-#include <thread>
+#include <utility>
 
-namespace ui {
-
-TonePlayer::TonePlayer(Play play, std::function<void()> noSound) : m_play(std::move(play)) {
-    m_noSound = std::make_shared<Waker>([context = &m_context, noSound = std::move(noSound)] {
-        QMetaObject::invokeMethod(context, noSound, Qt::QueuedConnection);
+TonePlayer::TonePlayer(Play play, std::function<void()> noSound, const std::shared_ptr<Waker>& loop)
+    : m_play(std::move(play)) {
+    m_noSound = std::make_shared<Waker>([loop, noSound = std::move(noSound)] {
+        if (loop && noSound) {
+            loop->post(noSound);
+        }
     });
 }
 
 TonePlayer::~TonePlayer() {
-    // Before m_context goes: a tone thread inside wake() holds the waker's lock until it has posted.
     m_noSound->close();
 }
 
@@ -20,7 +20,7 @@ bool TonePlayer::start(std::int32_t frequency, std::int32_t milliseconds) noexce
         return false;
     }
     try {
-        std::thread([play = m_play, playing = m_playing, noSound = m_noSound, frequency, milliseconds] {
+        m_thread.post([play = m_play, playing = m_playing, noSound = m_noSound, frequency, milliseconds] {
             bool played = false;
             try {
                 played = play(frequency, milliseconds);
@@ -31,7 +31,7 @@ bool TonePlayer::start(std::int32_t frequency, std::int32_t milliseconds) noexce
             if (!played) {
                 noSound->wake();
             }
-        }).detach();
+        });
     } catch (...) {
         // No thread to be had: no tone either.
         m_playing->store(false);
@@ -39,5 +39,3 @@ bool TonePlayer::start(std::int32_t frequency, std::int32_t milliseconds) noexce
     }
     return true;
 }
-
-} // namespace ui
