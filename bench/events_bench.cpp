@@ -15,8 +15,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -44,12 +42,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-void runLoopFor(std::chrono::milliseconds time) {
-    QEventLoop loop;
-    QTimer::singleShot(time, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -8,12 +8,27 @@
 #include <fstream>
 #include <string>
 
-// User and system CPU time, in seconds.
+inline double secondsOf(const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
+
+// User and system CPU time in `usage`, in seconds.
+inline double cpuSecondsOf(const rusage& usage) {
+    return secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
+}
+
+// User and system CPU time of this process, threads that have ended included, in seconds.
 inline double cpuSeconds() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return cpuSecondsOf(usage);
+}
+
+// The calling thread's alone.
+inline rusage threadUsage() {
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage;
 }
 
 // A kilobyte figure of /proc/self/status, such as "VmRSS:" (resident now) or
