@@ -306,7 +306,8 @@ private:
             m_nextSpaceCheck = std::numeric_limits<std::int64_t>::max(); // it took no space to keep
             return endOfPass(cloned, cloned);
         }
-        // A clone takes no space; bytes copied do.
+        // A clone takes no space; bytes copied do, holes none.
+        m_holesKept = {&source, &out};
         if (auto stop = roomFor(0, length)) {
             return stop;
         }
@@ -316,6 +317,7 @@ private:
             bool refused = false;
             const auto error = out.copyFrom(source, done, length, kKernelPiece, next, refused);
             if (refused && first) {
+                m_holesKept = {};
                 return std::nullopt;
             }
             if (error) {
@@ -391,8 +393,15 @@ private:
     // copy, still leaves the reserve free on the copy's volume.
     Stop roomFor(std::int64_t written, std::int64_t length) {
         m_nextSpaceCheck = written + kSpaceCheckEvery;
-        if (auto error =
-                copies::reserveCrossedBy(folderOf(m_destination), std::max<std::int64_t>(length - written, 0))) {
+        auto needed = std::max<std::int64_t>(length - written, 0);
+        std::int64_t sourceData = 0;
+        std::int64_t copyData = 0;
+        if (m_holesKept.first != nullptr && !m_holesKept.first->spaceTaken(sourceData) &&
+            !m_holesKept.second->spaceTaken(copyData)) {
+            // Where holes stay holes, the source's data not yet in the copy.
+            needed = std::clamp<std::int64_t>(sourceData - copyData, 0, needed);
+        }
+        if (auto error = copies::reserveCrossedBy(folderOf(m_destination), needed)) {
             return failed(*error);
         }
         return std::nullopt;
@@ -514,6 +523,8 @@ private:
     std::function<void()> m_hook;
     CopyLink m_link;
     std::int64_t m_nextSpaceCheck = 0;
+    // The source and the copy while the kernel copies, keeping holes.
+    std::pair<const File*, const File*> m_holesKept{};
 };
 
 } // namespace

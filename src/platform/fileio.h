@@ -75,6 +75,8 @@ public:
 
     // The file's current length, as the OS knows it now.
     IoError length(std::int64_t& bytes) const;
+    // The disk space the file's data takes now: holes take none.
+    IoError spaceTaken(std::int64_t& bytes) const;
     // Moves the position to `offset` bytes from the start.
     IoError seek(std::int64_t offset);
     // Reads up to `size` bytes at the position; `got` is less only at the end of the file.

@@ -88,6 +88,15 @@ IoError File::length(std::int64_t& bytes) const {
     return std::nullopt;
 }
 
+IoError File::spaceTaken(std::int64_t& bytes) const {
+    struct stat info {};
+    if (::fstat(static_cast<int>(m_native), &info) != 0) {
+        return lastError();
+    }
+    bytes = static_cast<std::int64_t>(info.st_blocks) * 512; // st_blocks counts 512-byte units everywhere
+    return std::nullopt;
+}
+
 IoError File::seek(std::int64_t offset) {
     if (::lseek(static_cast<int>(m_native), static_cast<off_t>(offset), SEEK_SET) < 0) {
         return lastError();

@@ -156,6 +156,15 @@ IoError File::length(std::int64_t& bytes) const {
     return std::nullopt;
 }
 
+IoError File::spaceTaken(std::int64_t& bytes) const {
+    FILE_STANDARD_INFO info{};
+    if (!::GetFileInformationByHandleEx(handleOf(m_native), FileStandardInfo, &info, sizeof info)) {
+        return lastError();
+    }
+    bytes = info.AllocationSize.QuadPart;
+    return std::nullopt;
+}
+
 IoError File::seek(std::int64_t offset) {
     LARGE_INTEGER position{};
     position.QuadPart = offset;
