@@ -1,29 +1,18 @@
 #include "watch/modSentrel.h"
 
 #include "common/convert.h"
-#include "common/modKorvel.h"
-#include "platform/files.h"
 #include "platform/locale.h"
+#include "watch/observeFile.h"
 
 namespace modSentrel {
 
+// Both answer from the watch cycle's own probe.
 bool IsFileLocked(const std::string& sPath) {
-    try {
-        return platform::isHeldOpenByOtherProcess(sPath);
-    } catch (...) {
-        return false;
-    }
+    return watch::probeFile(sPath).state == fsOpen;
 }
 
 FileState GetFileState(const std::string& sPath) {
-    try {
-        if (!modKorvel::FileExists(sPath)) {
-            return fsNoFile;
-        }
-        return IsFileLocked(sPath) ? fsOpen : fsFree;
-    } catch (...) {
-        return fsError;
-    }
+    return watch::probeFile(sPath).state;
 }
 
 std::string FormatFileSize(std::string_view sSize, std::string_view decimalSeparator) {

@@ -171,25 +171,6 @@ std::optional<FileStatus> statusFrom(const struct stat& info) {
 
 } // namespace
 
-bool isHeldOpenByOtherProcess(const std::string& path) {
-    if (path.empty()) {
-        return false;
-    }
-    makeLeaseBreakSignalHarmless();
-    UniqueFd fd = openForLease(path);
-    struct stat info {};
-    if (!fd) {
-        if (errno == EWOULDBLOCK) {
-            return true; // another process holds a lease, so it has the file open
-        }
-        return statRegular(path, info) && posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
-    }
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
-    }
-    return heldByOtherProcess(fd.get(), info);
-}
-
 FileLook lookAtFile(const std::string& path) {
     FileLook look;
     if (path.empty()) {
@@ -219,22 +200,8 @@ FileLook lookAtFile(const std::string& path) {
     return look;
 }
 
-std::optional<std::int64_t> fileLength(const std::string& path) {
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(info.st_size);
-}
-
-std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
-    struct stat info {};
-    std::tm local{};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || ::localtime_r(&info.st_mtime, &local) == nullptr) {
-        return std::nullopt;
-    }
-    return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                         local.tm_hour,        local.tm_min,     local.tm_sec};
+bool isHeldOpenByOtherProcess(const std::string& path) {
+    return lookAtFile(path).heldByOtherProcess;
 }
 
 std::optional<FileStatus> fileStatus(const std::string& path) {

@@ -71,23 +71,6 @@ bool isHeldOpenByOtherProcess(const std::string& path) {
     return false;
 }
 
-std::optional<std::int64_t> fileLength(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (path.empty() || !::GetFileAttributesExW(win32::wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-}
-
-std::optional<LocalDateTime> fileModifiedLocal(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (path.empty() || !::GetFileAttributesExW(win32::wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) {
-        return std::nullopt;
-    }
-    return localTimeOf(data.ftLastWriteTime);
-}
-
 std::optional<FileStatus> fileStatus(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (path.empty() || !::GetFileAttributesExW(win32::wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data) ||
