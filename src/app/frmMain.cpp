@@ -11,6 +11,7 @@
 #include "common/version.h"
 #include "copies/unfinishedCopies.h"
 #include "platform/paths.h"
+#include "platform/trail.h"
 
 #include <filesystem>
 #include <system_error>
@@ -30,6 +31,7 @@ std::optional<std::string> frmMainHost::appFolder() noexcept {
     try {
         return modKorvel::AppFolder();
     } catch (...) {
+        platform::trailCurrentException();
         return std::nullopt;
     }
 }
@@ -236,6 +238,7 @@ void frmMain::unloadWhenLoopsHaveReturned() noexcept {
             }
         });
     } catch (...) {
+        platform::trailCurrentException();
         Form_Unload(); // out of memory: better here than never
     }
 }

@@ -10,6 +10,7 @@
 #include "common/continueOnError.h"
 #include "common/modKorvel.h"
 #include "log/changeLog.h"
+#include "platform/trail.h"
 #include "tray/notifyIconProtocol.h"
 
 #include <algorithm>
@@ -138,6 +139,7 @@ void frmMain::Timer1_Timer() {
                 return;
             }
         } catch (...) {
+            platform::trailCurrentException();
             // Out of memory: no answer, and the ticks go on finding the probe under way.
         }
     });

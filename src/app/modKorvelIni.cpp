@@ -5,6 +5,7 @@
 #include "platform/fileio.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
+#include "platform/trail.h"
 #include "platform/wholeFile.h"
 
 #include <algorithm>
@@ -49,6 +50,7 @@ public:
                 std::thread([this] { run(); }).detach();
                 m_started = true;
             } catch (...) {
+                platform::trailCurrentException();
                 // No thread to be had: written here and now instead.
                 lock.unlock();
                 platform::writeProfileString(write.section, write.key, write.value, write.file);
@@ -169,6 +171,7 @@ std::string ReadIniSetting(const std::string& Section, const std::string& Key, c
         }
         writeValue(Section, Key, DefaultValue, *file);
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory at worst: the default is the answer.
     }
     return DefaultValue;
@@ -181,6 +184,7 @@ void WriteIniSetting(const std::string& Section, const std::string& Key, const s
             writeValue(Section, Key, NewValue, *file);
         }
     } catch (...) {
+        platform::trailCurrentException();
         // Failures are ignored by design: the setting simply is not stored.
     }
 }
@@ -207,6 +211,7 @@ std::optional<std::string> SettingsFileProblem(const std::string& IniFile) {
                    " Changes to the settings will not be kept.";
         }
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory for the message: nothing to tell.
     }
     return std::nullopt;
@@ -219,6 +224,7 @@ bool flushIniWrites(std::chrono::milliseconds timeout) noexcept {
     try {
         left = settingsWriter().waitForAll(timeout);
     } catch (...) {
+        platform::trailCurrentException();
         left = 1; // the wait itself failed: nothing is known to have been written
     }
     if (left == 0) {

@@ -1,11 +1,17 @@
 #pragma once
 // The rule most handlers run by: each step runs on its own, and one that
-// fails is skipped silently while the next one runs.
+// fails is skipped without a word to the user (but with one in the trail)
+// while the next one runs.
+
+#include "platform/trail.h"
+
+#include <source_location>
 
 template <typename Step>
-void continueOnError(Step&& step) {
+void continueOnError(Step&& step, std::source_location at = std::source_location::current()) {
     try {
         step();
     } catch (...) {
+        platform::trailCurrentException(at);
     }
 }

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/rtError.h"
 #include "platform/shell.h"
+#include "platform/trail.h"
 
 #include <new>
 
@@ -35,6 +36,7 @@ bool FileExists(const std::string& sPath) {
     try {
         return platform::isListedPlainFile(sPath);
     } catch (...) {
+        platform::trailCurrentException();
         return false;
     }
 }
@@ -98,6 +100,7 @@ void ShellOpen(const std::string& sFile, const std::string& sFolder, const std::
     } catch (const std::bad_alloc&) {
         failure = makeRtError(rterr::OutOfMemory);
     } catch (...) {
+        platform::trailCurrentException();
         failure = makeRtError(rterr::InvalidProcedureCall);
     }
     if (failure) {

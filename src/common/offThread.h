@@ -3,6 +3,7 @@
 #include "common/messageLoop.h"
 #include "common/workerThread.h"
 #include "platform/threads.h"
+#include "platform/trail.h"
 
 #include <atomic>
 #include <chrono>
@@ -24,6 +25,7 @@ public:
             try {
                 state->result = work();
             } catch (...) {
+                platform::trailCurrentException();
                 // No result: the waiter sees the work finished without one.
             }
             state->done.store(true, std::memory_order_release);

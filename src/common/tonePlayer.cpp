@@ -1,4 +1,5 @@
 #include "common/tonePlayer.h"
+#include "platform/trail.h"
 
 #include <utility>
 
@@ -25,6 +26,7 @@ bool TonePlayer::start(std::int32_t frequency, std::int32_t milliseconds) noexce
             try {
                 played = play(frequency, milliseconds);
             } catch (...) {
+                platform::trailCurrentException();
                 // Not played, as without a sound device.
             }
             playing->store(false);
@@ -33,6 +35,7 @@ bool TonePlayer::start(std::int32_t frequency, std::int32_t milliseconds) noexce
             }
         });
     } catch (...) {
+        platform::trailCurrentException();
         // No thread to be had: no tone either.
         m_playing->store(false);
         m_noSound->wake();

@@ -1,6 +1,7 @@
 #include "common/userMessage.h"
 
 #include "common/version.h"
+#include "platform/trail.h"
 
 #include <cstdio>
 #include <utility>
@@ -27,6 +28,7 @@ void showErrorMessage(const std::string& text) {
             std::fprintf(stderr, "%s: %s\n", message.title.c_str(), message.text.c_str());
         }
     } catch (...) {
+        platform::trailCurrentException();
         // A message that cannot be shown is dropped; the caller carries on.
     }
 }
@@ -54,6 +56,7 @@ void OneBoxPerKind::show(const UserMessage& message, const Draw& draw, const std
         try {
             draw(shown);
         } catch (...) {
+            platform::trailCurrentException();
             // A box that cannot be drawn still ends its turn.
         }
         OpenBox ended = std::move(m_open.back());

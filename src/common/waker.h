@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/trail.h"
+
 #include <functional>
 #include <mutex>
 #include <utility>
@@ -28,6 +30,7 @@ public:
             m_post(std::move(work));
             return true;
         } catch (...) {
+            platform::trailCurrentException();
             return false; // out of memory
         }
     }

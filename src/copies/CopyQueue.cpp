@@ -1,4 +1,5 @@
 #include "copies/CopyQueue.h"
+#include "platform/trail.h"
 
 #include <utility>
 
@@ -31,6 +32,7 @@ void CopyQueue::carryOut(CopyRequest request) noexcept {
     try {
         m_carryOut(request, m_copier);
     } catch (...) {
+        platform::trailCurrentException();
         // A request that fails is over; what waits still runs.
     }
     m_busy = false;

@@ -7,6 +7,7 @@
 #include "copies/unfinishedCopies.h"
 #include "platform/fileio.h"
 #include "platform/paths.h"
+#include "platform/trail.h"
 
 #include <algorithm>
 #include <chrono>
@@ -179,6 +180,7 @@ private:
                 platform::removeFile(m_path);
             }
         } catch (...) {
+            platform::trailCurrentException();
         }
     }
 
@@ -206,6 +208,7 @@ public:
         } catch (const std::bad_alloc&) {
             return failed(makeRtError(rterr::OutOfMemory));
         } catch (...) {
+            platform::trailCurrentException();
             return {CopyOutcome::Failed, std::nullopt}; // a pass hook that threw
         }
     }
@@ -562,6 +565,7 @@ void FileCopyClass::Copy(const std::string& SourceFile, const std::string& Desti
     } catch (const std::bad_alloc&) {
         result = failed(makeRtError(rterr::OutOfMemory));
     } catch (...) {
+        platform::trailCurrentException();
         // No thread could be started, or a pass hook that threw: the copy has
         // ended like any failed one (its unfinished file is gone).
         result = {CopyOutcome::Failed, std::nullopt};

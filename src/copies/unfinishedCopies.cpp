@@ -1,4 +1,5 @@
 #include "copies/unfinishedCopies.h"
+#include "platform/trail.h"
 
 #include <atomic>
 #include <chrono>
@@ -26,6 +27,7 @@ std::uint64_t processSeed() noexcept {
         std::random_device device;
         seed ^= (static_cast<std::uint64_t>(device()) << 32) | device();
     } catch (...) {
+        platform::trailCurrentException();
         // No entropy source: the clock alone, and the exclusive create, do.
     }
     return seed;
@@ -80,6 +82,7 @@ void removeUnfinishedCopies(const std::string& folder) noexcept {
             std::filesystem::remove(entry.path(), removeError);
         }
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory: what is left stays until the next start.
     }
 }

@@ -3,6 +3,7 @@
 #include "common/userMessage.h"
 #include "common/version.h"
 #include "platform/fileio.h"
+#include "platform/trail.h"
 
 #include <cstdio>
 #include <deque>
@@ -92,11 +93,13 @@ void AppendLogLine(const std::string& sLine, const std::string& sPath) {
             showErrorMessage("Error saving to log: " + error->text());
         }
     } catch (...) {
+        platform::trailCurrentException();
         // Only memory can run out here; reported like any other failure, if
         // there is memory left for the message.
         try {
             showErrorMessage("Error saving to log: " + makeRtError(rterr::OutOfMemory).text());
         } catch (...) {
+            platform::trailCurrentException();
         }
     }
 }
@@ -115,6 +118,7 @@ bool WriteUnwrittenLogLines() {
     try {
         error = appendWithKept(nullptr, kept.path);
     } catch (...) {
+        platform::trailCurrentException();
         error = makeRtError(rterr::OutOfMemory);
     }
     if (error) {

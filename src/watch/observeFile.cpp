@@ -1,6 +1,7 @@
 #include "watch/observeFile.h"
 
 #include "platform/files.h"
+#include "platform/trail.h"
 
 namespace watch {
 
@@ -37,6 +38,7 @@ FileProbe probeFile(const std::string& path) {
             probe.stamp.changeTicks = look.status->changeTicks;
         }
     } catch (...) {
+        platform::trailCurrentException();
         probe.state = modSentrel::fsError;
     }
     return probe;

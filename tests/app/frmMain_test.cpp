@@ -701,8 +701,10 @@ TEST_F(WatchTickTest, RequestsDuringARunningCopyWaitForIt) {
     files.write("current.csv", std::string(200000, 'a')); // several chunks: the copier yields
     int pumpsWithRequests = 0;
     host.onPump = [&] {
-        if (form->copyRunning() && pumpsWithRequests++ < 2) {
-            view.cmdMakeCopy.click(); // two requests while the copy runs: one waits
+        if (form->copyRunning()) {
+            if (pumpsWithRequests++ < 2) {
+                view.cmdMakeCopy.click(); // two requests while the copy runs: one waits
+            }
             view.Timer2.tick();
         }
     };

@@ -1,5 +1,6 @@
 #include "platform/portable/iniFile.h"
 
+#include "platform/trail.h"
 #include "platform/wholeFile.h"
 
 #include <vector>
@@ -266,6 +267,7 @@ std::string getString(const std::string& section, const std::string& key, const 
         }
         return firstChars(value ? *value : defaultAsRead(defaultText), bufferSize - 1);
     } catch (...) {
+        platform::trailCurrentException();
         return {};
     }
 }
@@ -287,6 +289,7 @@ bool writeString(const std::string& section, const std::string& key, const std::
         }
         return replaceWholeFile(file, *updated);
     } catch (...) {
+        platform::trailCurrentException();
         return false;
     }
 }

@@ -1,6 +1,7 @@
 #include "platform/fileEvents.h"
 
 #include "platform/posix/uniqueFd.h"
+#include "platform/trail.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -103,6 +104,7 @@ std::unique_ptr<FileEvents> FileEvents::watch(const std::string& path) noexcept 
         }
         return std::make_unique<InotifyEvents>(std::move(inotify), std::move(wakeUp), name);
     } catch (...) {
+        platform::trailCurrentException();
         return nullptr; // out of memory
     }
 }

@@ -1,5 +1,6 @@
 #include "platform/fileEvents.h"
 
+#include "platform/trail.h"
 #include "platform/win32/text.h"
 
 #include <windows.h>
@@ -130,6 +131,7 @@ std::unique_ptr<FileEvents> FileEvents::watch(const std::string& path) noexcept 
         }
         return std::make_unique<DirectoryEvents>(handle, done, wakeUp, name);
     } catch (...) {
+        platform::trailCurrentException();
         return nullptr; // out of memory
     }
 }

@@ -1,6 +1,7 @@
 #include "platform/profile.h"
 
 #include "platform/portable/iniFile.h"
+#include "platform/trail.h"
 #include "platform/wholeFile.h"
 #include "platform/win32/text.h"
 
@@ -65,6 +66,7 @@ std::string getProfileString(const std::string& section, const std::string& key,
             win32::wideFromUtf8(defaultText).c_str(), buffer.data(), size, win32::wideFromUtf8(file).c_str());
         return win32::utf8FromWide(std::wstring_view(buffer.data(), copied < size ? copied : size - 1));
     } catch (...) {
+        platform::trailCurrentException();
         return {};
     }
 }
@@ -90,6 +92,7 @@ bool writeProfileString(const std::string& section, const std::string& key, cons
         return ::WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(),
                                             wideFile.c_str()) != 0;
     } catch (...) {
+        platform::trailCurrentException();
         return false;
     }
 }

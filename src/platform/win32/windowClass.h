@@ -1,6 +1,8 @@
 #pragma once
 // Registering the window classes of this program's own windows.
 
+#include "platform/trail.h"
+
 #include <windows.h>
 
 namespace platform::win32 {
@@ -44,6 +46,7 @@ LRESULT CALLBACK ownedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         try {
             return owner->handleMessage(message, wParam, lParam);
         } catch (...) {
+            platform::trailCurrentException();
             return 0;
         }
     }

@@ -1,5 +1,6 @@
 #include "ui/qt/LogListModel.h"
 
+#include "platform/trail.h"
 #include "view/listColumns.h"
 
 #include <limits>
@@ -42,6 +43,7 @@ QVariant LogListModel::data(const QModelIndex& index, int role) const {
             const auto text = m_rows.text(index.row(), index.column());
             return text ? QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())) : QString();
         } catch (...) {
+            platform::trailCurrentException();
             return QString(); // no memory left to make the text: the cell stays empty
         }
     }

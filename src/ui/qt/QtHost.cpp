@@ -4,6 +4,7 @@
 #include "common/modKorvel.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/trail.h"
 #include "tray/RestoreFromTrayMessage.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/Pictures.h"
@@ -151,6 +152,7 @@ void QtHost::showFileInFolder(const std::string& path) noexcept {
                              }
                          });
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory: nothing is shown.
     }
 }
@@ -205,6 +207,7 @@ void QtHost::post(std::function<void()> work) noexcept {
         QMetaObject::invokeMethod(
             &m_context, [work = std::move(work)] { continueOnError(work); }, Qt::QueuedConnection);
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory: the work is dropped.
     }
 }
@@ -213,6 +216,7 @@ std::optional<std::string> QtHost::appFolder() noexcept {
     try {
         return m_dataFolder ? m_dataFolder : frmMainHost::appFolder();
     } catch (...) {
+        platform::trailCurrentException();
         return std::nullopt; // out of memory
     }
 }
@@ -221,6 +225,7 @@ std::optional<std::string> QtHost::settingsFolder() noexcept {
     try {
         return m_settingsFolder ? m_settingsFolder : frmMainHost::settingsFolder();
     } catch (...) {
+        platform::trailCurrentException();
         return std::nullopt;
     }
 }

@@ -1,4 +1,5 @@
 #include "ui/qt/QtListView.h"
+#include "platform/trail.h"
 
 namespace ui {
 
@@ -6,6 +7,7 @@ std::optional<std::string> QtListView::subItem(std::int64_t row, ChangeColumn co
     try {
         return m_model->rows().text(row - 1, column);
     } catch (...) {
+        platform::trailCurrentException();
         return std::nullopt; // no memory left to make the text
     }
 }

@@ -1,4 +1,5 @@
 #include "ui/qt/QtTimer.h"
+#include "platform/trail.h"
 
 namespace ui {
 
@@ -55,6 +56,7 @@ void QtTimer::onTimeout(std::size_t index) {
             onTick();
         }
     } catch (...) {
+        platform::trailCurrentException();
         // A failing tick skips the rest of that tick; the next one comes as usual.
     }
     m_slots[index].busy = false;

@@ -1,5 +1,6 @@
 #include "ui/qt/QtTray.h"
 
+#include "platform/trail.h"
 #include "tray/notifyIconProtocol.h"
 
 #include <QCursor>
@@ -134,6 +135,7 @@ void QtTray::deliver(std::int32_t value) {
         try {
             callback(value);
         } catch (...) {
+            platform::trailCurrentException();
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Runs a core handler from a Qt signal or event.
 
+#include "platform/trail.h"
 #include "view/controls.h"
 
 namespace ui {
@@ -13,6 +14,7 @@ inline void runHandler(const view::Handler& handler) noexcept {
             handler();
         }
     } catch (...) {
+        platform::trailCurrentException();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/modKorvelIni.h"
 #include "common/version.h"
 #include "platform/paths.h"
+#include "platform/trail.h"
 #include "ui/qt/CommandLine.h"
 #include "ui/qt/EndSignals.h"
 #include "ui/qt/MainWindow.h"
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
         flushIniWrites(kSettingsFlushLimit);
         return status;
     } catch (...) {
+        platform::trailCurrentException();
         std::fprintf(stderr, "Sentrel: an unexpected error ended the program.\n");
         return 2;
     }

@@ -1,5 +1,6 @@
 #include "ui/win32/Win32Controls.h"
 
+#include "platform/trail.h"
 #include "platform/win32/text.h"
 
 #include <algorithm>
@@ -32,6 +33,7 @@ void Win32Label::setCaption(const std::string& caption) noexcept {
     try {
         ::SetWindowTextW(m_window, platform::win32::wideFromUtf8(caption).c_str());
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory for the conversion: the label keeps its caption.
     }
 }
@@ -67,6 +69,7 @@ std::string Win32TextBox::text() const noexcept {
     try {
         return windowText(m_window);
     } catch (...) {
+        platform::trailCurrentException();
         return {};
     }
 }
@@ -83,6 +86,7 @@ void Win32TextBox::setText(const std::string& text) noexcept {
         m_settingText = false;
         m_text = wideText(m_window);
     } catch (...) {
+        platform::trailCurrentException();
         m_settingText = false;
         return;
     }
@@ -100,6 +104,7 @@ void Win32TextBox::changed() noexcept {
         }
         m_text = std::move(now);
     } catch (...) {
+        platform::trailCurrentException();
         return;
     }
     runHandler(onChange);
@@ -142,6 +147,7 @@ std::optional<std::string> Win32ListView::subItem(std::int64_t row, ChangeColumn
     try {
         return m_rows.text(row - 1, column);
     } catch (...) {
+        platform::trailCurrentException();
         return std::nullopt;
     }
 }
@@ -176,6 +182,7 @@ void Win32ListView::fillDisplayInfo(NMLVDISPINFOW& info) const noexcept {
                 item.pszText[length] = L'\0';
             }
         } catch (...) {
+            platform::trailCurrentException();
             // The cell stays empty.
         }
     }

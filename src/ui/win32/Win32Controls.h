@@ -3,6 +3,7 @@
 // (view/controls.h) and the notifications the main window hands them.
 
 #include "log/LogRows.h"
+#include "platform/trail.h"
 #include "view/controls.h"
 
 #include <windows.h>
@@ -21,6 +22,7 @@ inline void runHandler(const view::Handler& handler) noexcept {
             handler();
         }
     } catch (...) {
+        platform::trailCurrentException();
     }
 }
 

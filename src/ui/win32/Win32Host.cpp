@@ -3,6 +3,7 @@
 #include "common/modKorvel.h"
 #include "platform/modIcon.h"
 #include "platform/sound.h"
+#include "platform/trail.h"
 #include "platform/win32/text.h"
 #include "ui/win32/Win32MainWindow.h"
 #include "ui/win32/Win32MessageLoop.h"
@@ -78,6 +79,7 @@ void Host::setWindowIcons() noexcept {
     try {
         modIcon::SetWindowIcons(fromHandle(m_window.handle()), "MAINICON", true);
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory converting the name: the window keeps its class's icons.
     }
 }
@@ -121,6 +123,7 @@ std::optional<std::string> Host::chooseFile(const std::string& title, const std:
         chosen.resize(chosen.find(L'\0'));
         return platform::win32::utf8FromWide(chosen);
     } catch (...) {
+        platform::trailCurrentException();
         return std::nullopt;
     }
 }
@@ -135,6 +138,7 @@ void Host::openDocument(const std::string& file, const std::string& folder) noex
         // Shows its own message when the request cannot be made at all.
         modKorvel::ShellOpen(file, folder, std::nullopt);
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory: nothing is opened.
     }
 }
@@ -157,6 +161,7 @@ void Host::showFileInFolder(const std::string& path) noexcept {
             startProgram(std::move(*command));
         }
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory: Explorer is not started.
     }
 }
@@ -165,6 +170,7 @@ void Host::openFolder(const std::string& folder) noexcept {
     try {
         startProgram(openInExplorerCommand(folder));
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory: Explorer is not started.
     }
 }
@@ -178,6 +184,7 @@ void Host::showMessage(const UserMessage& message) noexcept {
         const std::wstring title = platform::win32::wideFromUtf8(message.title);
         ::MessageBoxW(visibleOwner(), text.c_str(), title.c_str(), MB_OK | icon);
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory: the message is lost.
     }
 }
@@ -218,6 +225,7 @@ void Host::endNestedLoops() noexcept {
             }
         }
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory: the dialogs stay until the user closes them.
     }
 }

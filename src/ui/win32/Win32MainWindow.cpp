@@ -1,5 +1,6 @@
 #include "ui/win32/Win32MainWindow.h"
 
+#include "platform/trail.h"
 #include "platform/win32/text.h"
 #include "platform/win32/windowClass.h"
 #include "ui/win32/Win32Controls.h"
@@ -133,6 +134,7 @@ MainWindow::MainWindow() : m_controls(std::make_unique<Controls>()) {
     try {
         createControls();
     } catch (...) {
+        platform::trailCurrentException();
         release(); // the destructor does not run for a window that was never finished
         throw;
     }
@@ -454,6 +456,7 @@ void MainWindow::setCaption(const std::string& caption) noexcept {
     try {
         ::SetWindowTextW(m_window, wide(caption).c_str());
     } catch (...) {
+        platform::trailCurrentException();
         // Out of memory for the conversion: the caption stays.
     }
 }

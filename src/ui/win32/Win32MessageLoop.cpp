@@ -1,4 +1,5 @@
 #include "ui/win32/Win32MessageLoop.h"
+#include "platform/trail.h"
 #include "platform/win32/windowClass.h"
 
 namespace ui::win32 {
@@ -98,6 +99,7 @@ void MessageLoopWin32::post(std::function<void()> work) noexcept {
         const std::lock_guard lock(m_postedMutex);
         m_posted.push_back(std::move(work));
     } catch (...) {
+        platform::trailCurrentException();
         return; // out of memory: the work is dropped, as a failed post would be
     }
     ::PostMessageW(m_postWindow, kRunPosted, 0, 0);
@@ -118,6 +120,7 @@ void MessageLoopWin32::runPosted() noexcept {
             work();
         }
     } catch (...) {
+        platform::trailCurrentException();
         // Nothing may cross into the system's dispatch.
     }
 }

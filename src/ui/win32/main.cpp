@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
+#include "platform/trail.h"
 #include "ui/win32/Win32Host.h"
 #include "ui/win32/Win32MainWindow.h"
 #include "ui/win32/Win32MessageLoop.h"
@@ -88,6 +89,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
         return runProgram();
     } catch (...) {
+        platform::trailCurrentException();
         // A GUI program has no console to write to.
         ::MessageBoxW(nullptr, L"An unexpected error ended the program.", L"Sentrel", MB_OK | MB_ICONERROR);
         return 2;
