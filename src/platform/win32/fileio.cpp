@@ -292,8 +292,8 @@ bool File::cloneRangeFrom(const File& source, std::int64_t offset, std::int64_t 
     if (count <= 0) {
         return false;
     }
-    // ReFS clones a sparse file only into a sparse one, and only within the
-    // copy's length.
+    // ReFS clones a sparse file only into a sparse one, and only into bytes
+    // the copy already has: it is made long enough first.
     if (isSparse(from)) {
         markSparse(to);
     }
@@ -350,7 +350,8 @@ IoError File::growWithHole(std::int64_t bytes) {
 
 IoError File::copyFrom(const File&, std::int64_t offset, std::int64_t, std::int64_t, std::int64_t& next,
                        bool& refused) {
-    // The copier reads and writes here, reopening the source for each chunk.
+    // The copier moves a piece at a time here (cloneRangeFrom, nextData),
+    // letting go of the source between pieces.
     next = offset;
     refused = true;
     return rtErrorFromOs(ERROR_NOT_SUPPORTED);
