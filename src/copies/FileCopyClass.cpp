@@ -21,6 +21,7 @@
 
 namespace {
 
+using platform::ByteRange;
 using platform::File;
 using platform::IoError;
 
@@ -79,6 +80,40 @@ public:
 private:
     std::unique_ptr<char[]> m_bytes;
     std::int64_t m_size = 0;
+};
+
+// The chunk loop's passes without its reads and writes: a copy that moves
+// larger pieces runs one after each chunk its pieces have covered, so that
+// the bar gets the very percents the chunk loop gives.
+class ChunkPasses {
+public:
+    ChunkPasses(std::int32_t chunk, std::int64_t flush) : m_chunk(chunk), m_flush(flush) {}
+
+    // Whether the next chunk lies whole within the first `bytes` of the copy.
+    bool nextWithin(std::int64_t bytes) const { return m_read < bytes && m_read + m_chunk <= bytes; }
+
+    // Passes it, with the source now `length` bytes long; the percent the
+    // chunk loop publishes there.
+    std::optional<std::int16_t> pass(std::int64_t length) {
+        m_read += m_chunk;
+        m_pending += m_chunk;
+        if (m_pending >= m_flush) {
+            m_written += m_pending;
+            m_pending = 0;
+        }
+        // Near the end the chunk shrinks to exactly the remainder; it never grows back.
+        if (length > m_read && length - m_read < m_chunk) {
+            m_chunk = length - m_read;
+        }
+        return percentOf(m_written, length);
+    }
+
+private:
+    std::int64_t m_chunk;
+    std::int64_t m_flush;
+    std::int64_t m_read = 0;
+    std::int64_t m_pending = 0;
+    std::int64_t m_written = 0;
 };
 
 // What a running copy shares with the copier that started it. Once the copier
@@ -248,15 +283,16 @@ private:
             if (!stop) {
                 stop = copyInOneRead(source, out.file(), length);
             }
-        } else if (auto kernel = platform::kOpenFilesBlockOtherPrograms ? std::nullopt
-                                                                        : copyInKernel(source, out.file(), length)) {
+        } else if (platform::kOpenFilesBlockOtherPrograms) {
+            stop = copyInPieces(source, {*identity, changed}, out.file(), length);
+        } else if (auto kernel = copyInKernel(source, out.file(), length)) {
             stop = *kernel;
         } else if (auto error = source.seek(0)) {
             return failed(*error); // finding the holes moved it
         } else {
             stop = roomFor(0, length);
             if (!stop) {
-                stop = copyInChunks(source, {*identity, changed}, out.file(), length);
+                stop = copyInChunks(source, out.file(), length);
             }
         }
         if (stop) {
@@ -410,10 +446,134 @@ private:
         return std::nullopt;
     }
 
+    // Where an open file keeps other programs out (Windows), the copy lets
+    // go of the source after every piece it moves and opens it again for the
+    // next, which must still be the file it began with; it never holds the
+    // source while it writes or runs its passes. A piece shares the source's
+    // blocks where the volume clones, else it is read and written, a
+    // megabyte at a time, holes skipped and left holes in the copy. Enters
+    // with the source open and `length` its current length, at least a chunk.
+    Stop copyInPieces(File& source, const SourceNaming& naming, File& out, std::int64_t length) {
+        ChunkPasses chunks(m_chunk, m_flush);
+        std::unique_ptr<char[]> bytes;
+        std::int64_t done = 0;
+        bool cloning = true;
+        for (;;) {
+            std::int64_t next = done;
+            ByteRange data{done, done};
+            if (cloning && !out.cloneRangeFrom(source, done, length, kClonePiece, next)) {
+                cloning = false;
+                // A clone takes no space; bytes copied do.
+                if (auto stop = roomFor(done, length)) {
+                    return stop;
+                }
+            }
+            if (!cloning) {
+                data = source.nextData(done, length);
+                data.end = std::min(data.end, data.begin + kReadPiece);
+                next = data.end;
+                if (!bytes) {
+                    bytes = std::make_unique_for_overwrite<char[]>(kReadPiece);
+                }
+                if (auto stop = readPiece(source, data, bytes.get())) {
+                    return stop;
+                }
+            }
+            std::int64_t current = 0;
+            if (auto error = source.length(current)) {
+                return failed(*error);
+            }
+            if (current < next) {
+                return sourceChanged();
+            }
+            source.close();
+            if (!cloning) {
+                if (auto error = writePiece(out, done, data, bytes.get())) {
+                    return failed(*error);
+                }
+            }
+            if (next / kWriteBehind != done / kWriteBehind) {
+                out.startFlush();
+            }
+            done = next;
+            m_link.publishWritten(done);
+            if (cloning) {
+                m_nextSpaceCheck = std::numeric_limits<std::int64_t>::max();
+            }
+            if (auto stop = passChunks(chunks, done, current)) {
+                return stop;
+            }
+            // As in the chunk loop, bytes that arrive after the copy caught up are not followed.
+            if (done == current) {
+                return std::nullopt;
+            }
+            if (auto stop = reopen(source, naming)) {
+                return stop;
+            }
+            if (auto error = source.length(length)) {
+                return failed(*error);
+            }
+            if (length < done) {
+                return sourceChanged();
+            }
+        }
+    }
+
+    // Reads the bytes of `data` (none for an empty range) into `bytes`.
+    Stop readPiece(File& source, const ByteRange& data, char* bytes) {
+        if (data.begin == data.end) {
+            return std::nullopt;
+        }
+        std::int64_t got = 0;
+        if (auto error = source.seek(data.begin)) {
+            return failed(*error);
+        }
+        if (auto error = source.read(bytes, data.end - data.begin, got)) {
+            return failed(*error);
+        }
+        if (got != data.end - data.begin) {
+            return sourceChanged(); // cut short under us
+        }
+        return std::nullopt;
+    }
+
+    // Puts a piece read into the copy, which ends at `done`: a hole up to
+    // where its data begins, then its bytes.
+    IoError writePiece(File& out, std::int64_t done, const ByteRange& data, const char* bytes) {
+        if (data.begin > done) {
+            if (auto error = out.growWithHole(data.begin)) {
+                return error;
+            }
+        }
+        if (data.begin == data.end) {
+            return std::nullopt;
+        }
+        if (auto error = out.seek(data.begin)) {
+            return error;
+        }
+        return out.write(bytes, data.end - data.begin);
+    }
+
+    // The chunk loop's passes over the chunks that the first `done` bytes of
+    // the copy now hold, the source being `length` bytes long.
+    Stop passChunks(ChunkPasses& chunks, std::int64_t done, std::int64_t length) {
+        while (chunks.nextWithin(done)) {
+            const auto percent = chunks.pass(length);
+            if (!percent) {
+                return failed(makeRtError(rterr::InvalidProcedureCall));
+            }
+            m_link.publishPercent(*percent);
+            if (auto stop = runHook(done, length)) {
+                return stop;
+            }
+        }
+        return std::nullopt;
+    }
+
     // Enters with the source open and `length` its current length, which is
     // at least one chunk. The whole loop runs on this thread: the caller
     // reads the progress from the copier's atomics whenever it likes.
-    Stop copyInChunks(File& source, const SourceNaming& naming, File& out, std::int64_t length) {
+    Stop copyInChunks(File& source, File& out, std::int64_t length) {
         Pending pending(m_chunk);
         std::int64_t read = 0;
         std::int64_t written = 0;
@@ -447,19 +607,11 @@ private:
             // Bytes that arrive after the last one was read are not followed:
             // the copy holds the source as it was when it caught up with it.
             const bool caughtUp = read == current;
-            if (platform::kOpenFilesBlockOtherPrograms) {
-                source.close();
-            }
             if (auto stop = runHook(written, current)) {
                 return stop;
             }
             if (caughtUp) {
                 break;
-            }
-            if (!source.isOpen()) {
-                if (auto stop = reopen(source, naming, read)) {
-                    return stop;
-                }
             }
             if (auto error = source.length(length)) {
                 return failed(*error);
@@ -480,20 +632,17 @@ private:
         return std::nullopt;
     }
 
-    // Opens the source again at `offset`. Only the file the copy began with
-    // will do: another one under its name is a new version, and its bytes
-    // must not be mixed with those of the old one. A new identity alone is a
-    // file system renumbering the same file.
-    Stop reopen(File& source, const SourceNaming& naming, std::int64_t offset) {
+    // Opens the source again. Only the file the copy began with will do:
+    // another one under its name is a new version, and its bytes must not be
+    // mixed with those of the old one. A new identity alone is a file system
+    // renumbering the same file.
+    Stop reopen(File& source, const SourceNaming& naming) {
         if (auto error = source.openForRead(m_source)) {
             return isGone(*error) ? sourceChanged() : failed(*error);
         }
         const auto identity = source.identity();
         if (!identity || platform::anotherFile(naming.identity, naming.changeTicks, identity, source.changeTicks())) {
             return sourceChanged();
-        }
-        if (auto error = source.seek(offset)) {
-            return failed(*error);
         }
         return std::nullopt;
     }
@@ -518,6 +667,13 @@ private:
     // costs nothing beside it, small enough that the bar moves.
     static constexpr std::int64_t kKernelPiece = std::int64_t{4} << 20;
     static constexpr std::int64_t kSpaceCheckEvery = std::int64_t{1} << 20;
+    // What the copy reads and writes in one go where it opens the source for
+    // each piece: far fewer opens than a chunk at a time, and still short
+    // enough a read that another program's open is not kept out for long.
+    static constexpr std::int64_t kReadPiece = std::int64_t{1} << 20;
+    // What one clone shares: a whole number of clusters of any size a volume
+    // uses, under the most one call takes.
+    static constexpr std::int64_t kClonePiece = std::int64_t{1} << 30;
 
     std::string m_source;
     std::string m_destination;

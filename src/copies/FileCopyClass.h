@@ -16,8 +16,10 @@
 //   copy holds the source open from start to end, so that a version renamed
 //   over or deleted meanwhile is still copied whole;
 // - where an open handle would keep other programs out (Windows), the source
-//   is opened again for every chunk and must still be the same file, changed
-//   at most by growth;
+//   is opened again for every piece the copy moves (a megabyte read, or up to
+//   a gigabyte of blocks shared where the volume clones) and must still be
+//   the same file, changed at most by growth; it is never held open while
+//   the copy writes or runs its passes;
 // - a source that shrinks below what was already read has been rewritten in
 //   place: the copy ends as SourceChanged and keeps nothing.
 // - a copy never leaves less free space on its volume than the reserve of

@@ -24,6 +24,12 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// The bytes of a file from `begin` up to, not including, `end`.
+struct ByteRange {
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+};
+
 // Whether two looks at one name saw two different files. Some file systems
 // (CIFS without server inode numbers, many FUSE file systems) hand out a new
 // identity whenever their caches let go of a file, so a new identity counts
@@ -96,6 +102,22 @@ public:
     // taken at once, costing no space). False where it cannot; this file is
     // then as it was.
     bool cloneFrom(const File& source) noexcept;
+    // Makes the bytes of this file from `offset` on, `offset` being where it
+    // ends, share the blocks of `source` at the same offsets, where the file
+    // system shares blocks between files: at most `most` bytes, none at or
+    // past `end`. `next` is where the shared bytes, and this file, now end.
+    // Blocks are shared whole, so an offset inside one is refused. False
+    // where it cannot; this file then has its length again.
+    bool cloneRangeFrom(const File& source, std::int64_t offset, std::int64_t end, std::int64_t most,
+                        std::int64_t& next) noexcept;
+    // Where this file's next data lies from `offset` on, before `end`: the
+    // bytes from `offset` to the range's begin are a hole, and an empty range
+    // at `end` says that only a hole is left. A file that the file system
+    // keeps no holes in, or does not tell them, is data throughout.
+    ByteRange nextData(std::int64_t offset, std::int64_t end) const noexcept;
+    // Extends this file, open for writing, to `bytes` with a hole, which
+    // reads as zeros and, where the file system keeps holes, takes no space.
+    IoError growWithHole(std::int64_t bytes);
     // Lets the OS copy bytes of `source` into this file at the same offsets,
     // starting at `offset`: a hole there is skipped and left a hole, then at
     // most `most` bytes of data are copied, none at or past `end`. `next` is

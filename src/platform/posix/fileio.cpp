@@ -162,6 +162,35 @@ bool File::cloneFrom(const File& source) noexcept {
     return ::ioctl(static_cast<int>(m_native), FICLONE, static_cast<int>(source.m_native)) == 0;
 }
 
+bool File::cloneRangeFrom(const File&, std::int64_t, std::int64_t, std::int64_t, std::int64_t&) noexcept {
+    // The copier holds its source open here and clones it whole (cloneFrom);
+    // pieces are for where it lets go of the source between them.
+    return false;
+}
+
+ByteRange File::nextData(std::int64_t offset, std::int64_t end) const noexcept {
+    const int fd = static_cast<int>(m_native);
+    off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
+    if (data < 0) {
+        if (errno == ENXIO) {
+            return {end, end}; // nothing but a hole up to the end
+        }
+        data = static_cast<off_t>(offset); // a file system that tells no holes: all data
+    }
+    if (data >= end) {
+        return {end, end};
+    }
+    off_t hole = ::lseek(fd, data, SEEK_HOLE);
+    if (hole < 0 || hole > end) {
+        hole = static_cast<off_t>(end);
+    }
+    return {data, hole};
+}
+
+IoError File::growWithHole(std::int64_t bytes) {
+    return resize(bytes);
+}
+
 namespace {
 
 // What copy_file_range answers when it does not copy between two files at
@@ -177,39 +206,25 @@ bool refusesKernelCopy(int error) {
 
 IoError File::copyFrom(const File& source, std::int64_t offset, std::int64_t end, std::int64_t most, std::int64_t& next,
                        bool& refused) {
-    const int from = static_cast<int>(source.m_native);
-    next = offset;
     refused = false;
-    off_t data = ::lseek(from, static_cast<off_t>(offset), SEEK_DATA);
-    if (data < 0) {
-        if (errno == ENXIO) {
-            next = end; // nothing but a hole up to the end
-            return std::nullopt;
-        }
-        data = static_cast<off_t>(offset); // a file system that tells no holes: all data
-    }
-    if (data >= end) {
-        next = end;
+    const ByteRange data = source.nextData(offset, end);
+    next = data.begin;
+    if (data.begin >= end) {
         return std::nullopt;
     }
-    off_t hole = ::lseek(from, data, SEEK_HOLE);
-    if (hole < 0 || hole > end) {
-        hole = static_cast<off_t>(end);
-    }
-    next = data;
-    loff_t in = data;
-    loff_t out = data;
-    const auto size = static_cast<std::size_t>(std::min<std::int64_t>(hole - data, most));
+    loff_t in = data.begin;
+    loff_t out = data.begin;
+    const auto size = static_cast<std::size_t>(std::min(data.end - data.begin, most));
     ssize_t n = 0;
     do {
-        n = ::copy_file_range(from, &in, static_cast<int>(m_native), &out, size, 0);
+        n = ::copy_file_range(static_cast<int>(source.m_native), &in, static_cast<int>(m_native), &out, size, 0);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         refused = refusesKernelCopy(errno);
         return lastError();
     }
     refused = n == 0; // shorter than its length, or a file system that copies nothing
-    next = data + n;
+    next = data.begin + n;
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/win32/text.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <utility>
@@ -17,6 +18,26 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Chunks handed to ReadFile/WriteFile, whose counts are 32-bit.
 constexpr std::int64_t kMaxTransfer = 1 << 30;
+
+// Block cloning, which this mingw-w64's headers do not name yet.
+constexpr DWORD kSupportsBlockRefcounting = 0x08000000; // FILE_SUPPORTS_BLOCK_REFCOUNTING
+constexpr DWORD kDuplicateExtentsToFile = CTL_CODE(FILE_DEVICE_FILE_SYSTEM, 209, METHOD_BUFFERED, FILE_WRITE_ACCESS);
+constexpr DWORD kGetIntegrityInformation = CTL_CODE(FILE_DEVICE_FILE_SYSTEM, 159, METHOD_BUFFERED, FILE_ANY_ACCESS);
+struct DuplicateExtentsData {
+    HANDLE FileHandle;
+    LARGE_INTEGER SourceFileOffset;
+    LARGE_INTEGER TargetFileOffset;
+    LARGE_INTEGER ByteCount;
+};
+struct IntegrityInformation {
+    WORD ChecksumAlgorithm;
+    WORD Reserved;
+    DWORD Flags;
+    DWORD ChecksumChunkSizeInBytes;
+    DWORD ClusterSizeInBytes;
+};
+// ReFS clones less than 4 GiB in one call.
+constexpr std::int64_t kMaxClone = std::int64_t{1} << 30;
 
 HANDLE handleOf(std::intptr_t native) {
     return reinterpret_cast<HANDLE>(native);
@@ -206,22 +227,140 @@ IoError File::write(const char* bytes, std::int64_t size) {
     return std::nullopt;
 }
 
-IoError File::resize(std::int64_t bytes) {
+namespace {
+
+bool setLength(HANDLE handle, std::int64_t bytes) noexcept {
     FILE_END_OF_FILE_INFO end{};
     end.EndOfFile.QuadPart = bytes;
-    if (!::SetFileInformationByHandle(handleOf(m_native), FileEndOfFileInfo, &end, sizeof end)) {
+    return ::SetFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof end) != 0;
+}
+
+} // namespace
+
+IoError File::resize(std::int64_t bytes) {
+    if (!setLength(handleOf(m_native), bytes)) {
         return lastError();
     }
     return std::nullopt;
 }
 
 bool File::cloneFrom(const File&) noexcept {
+    // A whole clone holds the source open for as long as it takes; the
+    // copier clones a piece at a time here (cloneRangeFrom) and lets go of
+    // the source between pieces.
     return false;
+}
+
+namespace {
+
+bool isSparse(HANDLE handle) {
+    FILE_BASIC_INFO info{};
+    return ::GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) &&
+           (info.FileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) != 0;
+}
+
+void markSparse(HANDLE handle) {
+    DWORD returned = 0;
+    ::DeviceIoControl(handle, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+}
+
+// The cluster size of a volume that clones blocks, which both files are on;
+// 0 where either answer is missing.
+std::int64_t cloningClusterSize(HANDLE from, HANDLE to) {
+    DWORD serial = 0;
+    DWORD flags = 0;
+    if (!::GetVolumeInformationByHandleW(to, nullptr, 0, &serial, nullptr, &flags, nullptr, 0) ||
+        (flags & kSupportsBlockRefcounting) == 0) {
+        return 0;
+    }
+    const auto identity = win32::identityOfHandle(from);
+    IntegrityInformation integrity{};
+    DWORD returned = 0;
+    if (!identity || identity->volume != serial ||
+        !::DeviceIoControl(from, kGetIntegrityInformation, nullptr, 0, &integrity, sizeof integrity, &returned,
+                           nullptr)) {
+        return 0;
+    }
+    return integrity.ClusterSizeInBytes;
+}
+
+} // namespace
+
+bool File::cloneRangeFrom(const File& source, std::int64_t offset, std::int64_t end, std::int64_t most,
+                          std::int64_t& next) noexcept {
+    const HANDLE from = handleOf(source.m_native);
+    const HANDLE to = handleOf(m_native);
+    const std::int64_t cluster = cloningClusterSize(from, to);
+    if (cluster <= 0 || offset % cluster != 0 || offset >= end) {
+        return false;
+    }
+    // Whole clusters; the last piece takes the source's last cluster whole,
+    // which its allocation holds even where the file ends inside it.
+    const std::int64_t whole = std::min(most, kMaxClone) / cluster * cluster;
+    const std::int64_t count = end - offset <= whole ? (end - offset + cluster - 1) / cluster * cluster : whole;
+    if (count <= 0) {
+        return false;
+    }
+    // ReFS clones a sparse file only into a sparse one, and only into bytes
+    // the copy already has: it is made long enough first.
+    if (isSparse(from)) {
+        markSparse(to);
+    }
+    if (!setLength(to, offset + count)) {
+        return false;
+    }
+    DuplicateExtentsData range{from, {}, {}, {}};
+    range.SourceFileOffset.QuadPart = offset;
+    range.TargetFileOffset.QuadPart = offset;
+    range.ByteCount.QuadPart = count;
+    DWORD returned = 0;
+    const std::int64_t cloned = std::min(offset + count, end);
+    if (!::DeviceIoControl(to, kDuplicateExtentsToFile, &range, sizeof range, nullptr, 0, &returned, nullptr) ||
+        !setLength(to, cloned)) {
+        setLength(to, offset);
+        return false;
+    }
+    next = cloned;
+    return true;
+}
+
+ByteRange File::nextData(std::int64_t offset, std::int64_t end) const noexcept {
+    const HANDLE handle = handleOf(m_native);
+    // Only a file marked sparse has holes.
+    if (offset >= end || !isSparse(handle)) {
+        return {offset, end};
+    }
+    FILE_ALLOCATED_RANGE_BUFFER query{};
+    query.FileOffset.QuadPart = offset;
+    query.Length.QuadPart = end - offset;
+    FILE_ALLOCATED_RANGE_BUFFER first{};
+    DWORD returned = 0;
+    // More ranges than the one asked for are no failure.
+    if (!::DeviceIoControl(handle, FSCTL_QUERY_ALLOCATED_RANGES, &query, sizeof query, &first, sizeof first, &returned,
+                           nullptr) &&
+        ::GetLastError() != ERROR_MORE_DATA) {
+        return {offset, end}; // Wine, and file systems that do not tell
+    }
+    if (returned < sizeof first) {
+        return {end, end};
+    }
+    // A range may reach outside the one asked about.
+    const std::int64_t begin = std::clamp<std::int64_t>(first.FileOffset.QuadPart, offset, end);
+    const std::int64_t stop = std::clamp<std::int64_t>(first.FileOffset.QuadPart + first.Length.QuadPart, begin, end);
+    return begin < stop ? ByteRange{begin, stop} : ByteRange{offset, end};
+}
+
+IoError File::growWithHole(std::int64_t bytes) {
+    // Windows leaves holes only in a file marked sparse; where the file
+    // system has no sparse files (FAT), the new bytes are zeros on the disk.
+    markSparse(handleOf(m_native));
+    return resize(bytes);
 }
 
 IoError File::copyFrom(const File&, std::int64_t offset, std::int64_t, std::int64_t, std::int64_t& next,
                        bool& refused) {
-    // The copier reads and writes here, reopening the source for each chunk.
+    // The copier moves a piece at a time here (cloneRangeFrom, nextData),
+    // letting go of the source between pieces.
     next = offset;
     refused = true;
     return rtErrorFromOs(ERROR_NOT_SUPPORTED);
