@@ -9,10 +9,16 @@ set -euo pipefail
 program=$1
 output=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+data=$work/data
+# On Linux the watched file lies on tmpfs, which holds the sparse 6 GB export
+# in no memory: a copy from another file system is read and written, and
+# takes long enough for its bar to be seen, where one within a file system
+# would copy the export's holes at once.
+[[ $program == *.exe ]] || data=$(mktemp -d -p /dev/shm 2>/dev/null) || data=$work/data
+trap 'rm -rf "$work" "$data"' EXIT
 
-mkdir -p "$work/app" "$work/data"
-watched="$work/data/export.csv"
+mkdir -p "$work/app" "$data"
+watched="$data/export.csv"
 printf 'id,amount\r\n1,100\r\n' >"$watched"
 if [[ $program == *.exe ]]; then
     export WINEPREFIX=$3 WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -57,8 +63,17 @@ xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
         sleep 0.02
     done
     sleep 0.3
-    import -window root "$1/screen.png"
-    if [[ -f "$1/app/sentrel.exe" ]]; then wineserver -k; else kill $pid; fi
+    if [[ -f "$1/app/sentrel.exe" ]]; then
+        import -window root "$1/screen.png"
+        wineserver -k
+    else
+        # The main window alone, found by its caption: the screen is larger
+        # than the window, and what lies around it is no part of the picture.
+        window=$(xwininfo -root -children | sed -n "s/^ *\(0x[0-9a-f]*\) \"Sentrel - .*/\1/p" | head -n 1)
+        import -window "${window:?the main window was not found}" "$1/screen.png"
+        # Ended at once: a closed window would let the copy finish first.
+        kill -KILL $pid
+    fi
 ' _ "$work" "$watched"
 if [[ $program == *.exe ]]; then
     # The desktop around the window is plain: cut it away.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Checks the Debian package: the files it holds, its desktop entry and AppStream
-# metadata; then, where this process may install packages (as root, or through
-# sudo without a password), installs it, runs the installed program as an
-# unprivileged user until it has recorded and copied a real change, looks for
-# that user's settings, log and copies, and removes the package again.
+# Checks the Debian package: lintian's verdict, the files it holds, its desktop
+# entry and AppStream metadata; then, where this process may install packages
+# (as root, or through sudo without a password), installs it, runs the
+# installed program as an unprivileged user until it has recorded and copied a
+# real change, looks for that user's settings, log and copies, and removes the
+# package again.
 #
 #   tests/package/installed_test.sh <sentrel_version_arch.deb>
 set -uo pipefail
@@ -65,6 +66,10 @@ check "file name sentrel_${version}_$(field Architecture).deb" \
     test "$(basename "$deb")" = "sentrel_${version}_$(field Architecture).deb"
 check "dependencies read from the executable: $(field Depends)" \
     grep -q 'libqt6widgets6' <<<"$(field Depends)"
+
+# Every error and warning, the manual page's and the changelog's among them;
+# lintian's informational tags do not fail the package.
+check "lintian finds no error or warning" lintian --fail-on error,warning "$deb"
 
 root=$work/contents
 dpkg-deb -x "$deb" "$root"
