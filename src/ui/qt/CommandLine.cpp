@@ -41,6 +41,10 @@ CommandLine readCommandLine(int argc, const char* const* argv) {
             result.action = CommandLine::Action::Version;
             return result;
         }
+        if (argument == "--verbose") {
+            result.verbose = true;
+            continue;
+        }
         std::string_view name = argument;
         if (name.starts_with("--")) {
             name.remove_prefix(2);
@@ -67,11 +71,12 @@ CommandLine readCommandLine(int argc, const char* const* argv) {
 }
 
 std::string helpText() {
-    return "Usage: sentrel [--help | --version]\n"
+    return "Usage: sentrel [--help | --version | --verbose]\n"
            "Watches one file and reports every change to it.\n"
            "\n"
            "  -h, --help  show this help and exit\n"
            "  --version   show the version and exit\n"
+           "  --verbose   write the failures the program handles quietly to standard error\n"
            "\n"
            "Qt's own options (-platform, -style, ...) are passed on to Qt.\n"
            "\n"

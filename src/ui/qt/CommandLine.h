@@ -1,6 +1,6 @@
 #pragma once
 // The program's command line, read before anything needs a display. It has
-// two options of its own, --help and --version; Qt's own options (-platform,
+// three options of its own, --help, --version and --verbose; Qt's own options (-platform,
 // -style, a session manager's -session, ...) are left for Qt, and anything
 // else is an error.
 
@@ -14,6 +14,8 @@ struct CommandLine {
     std::string error; // for Error: what was wrong, in a sentence
     // -platform names the display plug-in, so that none need be in the environment.
     bool platformGiven = false;
+    // --verbose: the trail of handled failures goes to standard error.
+    bool verbose = false;
 };
 
 CommandLine readCommandLine(int argc, const char* const* argv);

@@ -12,6 +12,7 @@
 #include "ui/qt/SingleInstance.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <chrono>
 #include <cstdio>
@@ -19,6 +20,9 @@
 #include <optional>
 
 namespace {
+
+// Off unless --verbose or QT_LOGGING_RULES="sentrel.trail.debug=true" turns it on.
+Q_LOGGING_CATEGORY(trailCategory, "sentrel.trail", QtInfoMsg)
 
 bool hasDisplay() {
     for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -61,6 +65,13 @@ int main(int argc, char** argv) {
                      "    xvfb-run -a %s\n",
                      argc > 0 ? argv[0] : "sentrel");
         return 1;
+    }
+    if (commandLine.verbose) {
+        QLoggingCategory::setFilterRules(QStringLiteral("sentrel.trail.debug=true"));
+    }
+    if (trailCategory().isDebugEnabled()) {
+        platform::setTrailSink(
+            [](std::string_view line) { qCDebug(trailCategory, "%.*s", static_cast<int>(line.size()), line.data()); });
     }
     try {
         QApplication application(argc, argv);

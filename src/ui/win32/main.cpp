@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "platform/trail.h"
+#include "platform/win32/text.h"
 #include "ui/win32/Win32Host.h"
 #include "ui/win32/Win32MainWindow.h"
 #include "ui/win32/Win32MessageLoop.h"
@@ -86,6 +87,10 @@ int runProgram() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Seen only by a debugger, or a tool that shows the debugger's output.
+    platform::setTrailSink([](std::string_view line) {
+        ::OutputDebugStringW(platform::win32::wideFromUtf8(std::string(line) + "\n").c_str());
+    });
     try {
         return runProgram();
     } catch (...) {
