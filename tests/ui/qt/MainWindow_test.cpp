@@ -15,6 +15,7 @@
 #include "tray/notifyIconProtocol.h"
 #include "view/controlTable.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -156,6 +157,9 @@ private slots:
 
     void theChangeListKeepsRowsInOrder() {
         ui::MainWindow window;
+        // Checks every signal and answer of the model as the rows come and go.
+        const QAbstractItemModelTester tester(window.logModel(),
+                                              QAbstractItemModelTester::FailureReportingMode::QtTest);
         auto& list = window.controls().lstLog;
         QCOMPARE(list.rowCount(), std::int64_t{0});
         QVERIFY(!list.subItem(0, ChangeColumn::State).has_value());
