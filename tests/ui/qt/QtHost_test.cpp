@@ -38,8 +38,9 @@ const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
 const QString kNotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
 
 // Stands in for the desktop's notification service: takes markup, records
-// every notification and replaces by id, as the desktop's own does.
-class FakeNotificationService : public QObject {
+// every notification and replaces by id, as the desktop's own does; or
+// answers the method named by `refuses` with an error.
+class FakeNotificationService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
@@ -54,16 +55,41 @@ public:
     };
     std::vector<Shown> shown;
     std::vector<uint> closed;
+    QString refuses;
 
 public slots:
-    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body-markup")}; }
+    QStringList GetCapabilities() {
+        refuseIf(QStringLiteral("GetCapabilities"));
+        return {QStringLiteral("actions"), QStringLiteral("body-markup")};
+    }
     uint Notify(const QString& /*appName*/, uint replaces, const QString& /*appIcon*/, const QString& title,
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout) {
+        refuseIf(QStringLiteral("Notify"));
         shown.push_back({replaces, title, body, actions, hints, timeout});
         return replaces != 0 ? replaces : static_cast<uint>(40 + shown.size());
     }
     void CloseNotification(uint id) { closed.push_back(id); }
+
+private:
+    void refuseIf(const QString& method) {
+        if (method == refuses) {
+            sendErrorReply(QDBusError::Failed, QStringLiteral("not now"));
+        }
+    }
 };
+
+// Puts `service` on `bus` under the notification service's name; empty, or
+// why it cannot be had here.
+QString offer(QDBusConnection& bus, FakeNotificationService& service) {
+    if (!bus.isConnected()) {
+        return QStringLiteral("no session bus (the test runs under dbus-run-session where it is installed)");
+    }
+    if (!bus.registerObject(kNotificationsPath, &service, QDBusConnection::ExportAllSlots) ||
+        !bus.registerService(kNotifications)) {
+        return QStringLiteral("another notification service owns the name on this bus");
+    }
+    return {};
+}
 
 // The picture an "image-data" hint carries.
 QImage hintedImage(const QVariantMap& hints) {
@@ -252,13 +278,9 @@ private slots:
     // window back.
     void balloonsAreTheDesktopsNotifications() {
         auto bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("notifications"));
-        if (!bus.isConnected()) {
-            QSKIP("no session bus (the test runs under dbus-run-session where it is installed)");
-        }
         FakeNotificationService service;
-        QVERIFY(bus.registerObject(kNotificationsPath, &service, QDBusConnection::ExportAllSlots));
-        if (!bus.registerService(kNotifications)) {
-            QSKIP("another notification service owns the name on this bus");
+        if (const auto whyNot = offer(bus, service); !whyNot.isEmpty()) {
+            QSKIP(qPrintable(whyNot));
         }
         {
             WatchingProgram program("R&D.csv");
@@ -334,6 +356,27 @@ private slots:
         std::filesystem::remove(testsupport::nativePath(program.watched));
         QTRY_COMPARE_WITH_TIMEOUT(program.rows(), std::int64_t{2}, 60000);
         QCOMPARE(program.host.messages, 0);
+    }
+
+    // A service that answers with an error, to its first question or to the
+    // balloon itself, leaves the balloon to the tray's own.
+    void aServiceThatAnswersWithAnErrorLeavesTheBalloonToTheTray() {
+        auto bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("refusing"));
+        FakeNotificationService service;
+        if (const auto whyNot = offer(bus, service); !whyNot.isEmpty()) {
+            QSKIP(qPrintable(whyNot));
+        }
+        for (const auto& method : {QStringLiteral("GetCapabilities"), QStringLiteral("Notify")}) {
+            service.refuses = method;
+            std::vector<QString> fallenBack;
+            ui::DesktopNotifications notifications(
+                [&](const ui::Balloon& balloon) { fallenBack.push_back(balloon.title); }, [] {});
+            notifications.show({QStringLiteral("File Changed"), QStringLiteral("File: a.csv"), QIcon(),
+                                QSystemTrayIcon::Information, 4000});
+            QTRY_COMPARE_WITH_TIMEOUT(fallenBack, std::vector<QString>{QStringLiteral("File Changed")}, 20000);
+        }
+        bus.unregisterService(kNotifications);
+        QDBusConnection::disconnectFromBus(QStringLiteral("refusing"));
     }
 
     void postedWorkRunsFromTheLoopWhileTheHostLives() {
