@@ -190,4 +190,23 @@ TEST_F(SettingsFileOnPosix, AnInstalledProgramKeepsItsFilesInTheUsersFoldersWhoe
     EXPECT_EQ(beside.settings, portable.path());
 }
 
+// A Settings.ini prepared beside a program that keeps its files in the
+// user's folders starts the user's own settings; once the user has them,
+// the user's own file wins.
+TEST_F(SettingsFileOnPosix, SettingsBesideAnInstalledProgramStartTheUsersOwn) {
+    const testsupport::ScopedEnv home("HOME", m_dir.path());
+    const testsupport::ScopedEnv data("XDG_DATA_HOME", std::nullopt);
+    const testsupport::ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+    fs::create_directories(m_dir.fsPath() / ".local" / "bin");
+    const auto installed = m_dir.path(".local/bin");
+    m_dir.write(".local/bin/Settings.ini", "[Main]\r\nINTERVAL=300\r\nMONITOR=1\r\n");
+    const auto own = platform::programFoldersFor(installed).settings + "/Settings.ini";
+    EXPECT_EQ(readFile(own), "[Main]\r\nINTERVAL=300\r\nMONITOR=1\r\n");
+
+    modKorvel::WriteIniSetting("Main", "Interval", "750", own);
+    m_dir.write(".local/bin/Settings.ini", "[Main]\r\nINTERVAL=100\r\n");
+    EXPECT_EQ(platform::programFoldersFor(installed).settings + "/Settings.ini", own);
+    EXPECT_EQ(readFile(own), "[Main]\r\nINTERVAL=750\r\nMONITOR=1\r\n");
+}
+
 } // namespace
