@@ -11,6 +11,7 @@
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "support/fakeClock.h"
+#include "support/qtWait.h"
 #include "support/tempDir.h"
 #include "tray/notifyIconProtocol.h"
 #include "view/controlTable.h"
@@ -240,9 +241,7 @@ private slots:
                 copied = true; // the outer tick has returned from its copy
             }
         };
-        // Not QTRY: on a failure it waits twice as long again, beyond the
-        // test's own time-out, and the test would be killed without a word.
-        QVERIFY2(QTest::qWaitFor([&] { return copied; }, 60000), "the copy did not end within 60 s");
+        SENTREL_TRY_VERIFY(copied, 60000);
         QVERIFY2(ticksDuringCopy >= 2, "the watch timer must tick while a tick's copy runs");
         QCOMPARE(window.logModel()->rows().size(), std::int64_t{1});
         window.controls().chkMonitor.setValue(0);

@@ -12,6 +12,7 @@
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "common/modKorvel.h"
+#include "support/qtWait.h"
 #include "support/tempDir.h"
 
 #include <QApplication>
@@ -215,7 +216,7 @@ private slots:
         QVERIFY(player->start(880, 200)); // returns while the tone plays
         QVERIFY2(!player->start(440, 200), "a tone asked for while one plays is dropped");
         tones->end(false); // no sound device
-        QTRY_COMPARE_WITH_TIMEOUT(noSound, 1, 60000);
+        SENTREL_TRY_COMPARE(noSound, 1, 60000);
         QCOMPARE(noSoundThread, QApplication::instance()->thread());
         QVERIFY(tones->playedOn(0) != std::this_thread::get_id());
         QVERIFY2(player->start(880, 200), "the tone has ended before its bell rang: the next one plays");
@@ -224,7 +225,7 @@ private slots:
         player.reset();
         tones->end(false);
         tones.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(inUse.expired(), 60000); // the tone's thread has ended
+        SENTREL_TRY_VERIFY(inUse.expired(), 60000); // the tone's thread has ended
         QCoreApplication::processEvents();
         QCOMPARE(noSound, 1);
     }
@@ -250,23 +251,23 @@ private slots:
         // The call reaches the file manager while no answer has come: the
         // GUI thread is not waiting for one.
         host.showFileInFolder(first);
-        QTRY_COMPARE_WITH_TIMEOUT(manager.shown.size(), 1, 60000);
+        SENTREL_TRY_COMPARE(manager.shown.size(), 1, 60000);
         QCOMPARE(manager.shown.front(), QStringLiteral("file:///srv/exports/current.csv"));
         QVERIFY(host.folders.empty());
         // It refuses: the folder is opened instead.
         bus.send(manager.unanswered.createErrorReply(QDBusError::Failed, QStringLiteral("no window")));
-        QTRY_COMPARE_WITH_TIMEOUT(host.folders.size(), std::size_t{1}, 60000);
+        SENTREL_TRY_COMPARE(host.folders.size(), std::size_t{1}, 60000);
         QCOMPARE(host.folders.front(), modKorvel::GetFolder(first));
 
         // It shows the file: nothing else is opened. A refusal after it
         // comes back later, and alone opens its folder.
         host.showFileInFolder(first);
-        QTRY_COMPARE_WITH_TIMEOUT(manager.shown.size(), 2, 60000);
+        SENTREL_TRY_COMPARE(manager.shown.size(), 2, 60000);
         bus.send(manager.unanswered.createReply());
         host.showFileInFolder(second);
-        QTRY_COMPARE_WITH_TIMEOUT(manager.shown.size(), 3, 60000);
+        SENTREL_TRY_COMPARE(manager.shown.size(), 3, 60000);
         bus.send(manager.unanswered.createErrorReply(QDBusError::Failed, QStringLiteral("no window")));
-        QTRY_COMPARE_WITH_TIMEOUT(host.folders.size(), std::size_t{2}, 60000);
+        SENTREL_TRY_COMPARE(host.folders.size(), std::size_t{2}, 60000);
         QCOMPARE(host.folders.back(), modKorvel::GetFolder(second));
 
         bus.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));
@@ -291,7 +292,7 @@ private slots:
                          QString::fromStdString(*list.subItem(row, ChangeColumn::SizeText)),
                          QString::fromStdString(*list.subItem(row, ChangeColumn::DateModified)));
             };
-            QTRY_COMPARE_WITH_TIMEOUT(service.shown.size(), std::size_t{1}, 60000);
+            SENTREL_TRY_COMPARE(service.shown.size(), std::size_t{1}, 60000);
             const auto first = service.shown.front();
             QCOMPARE(first.title, QStringLiteral("File Changed"));
             QCOMPARE(first.body, bodyOfRow(1));
@@ -304,7 +305,7 @@ private slots:
             QCOMPARE(free, QIcon(pictures[0]).pixmap(free.size()).toImage().convertToFormat(free.format()));
 
             std::filesystem::remove(testsupport::nativePath(program.watched));
-            QTRY_COMPARE_WITH_TIMEOUT(service.shown.size(), std::size_t{2}, 60000);
+            SENTREL_TRY_COMPARE(service.shown.size(), std::size_t{2}, 60000);
             const auto second = service.shown.back();
             QCOMPARE(second.title, QStringLiteral("File Removed"));
             QCOMPARE(second.body,
@@ -321,12 +322,12 @@ private slots:
                 QDBusMessage::createSignal(kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"));
             click << 41u << QStringLiteral("default");
             bus.send(click);
-            QTRY_VERIFY_WITH_TIMEOUT(program.window.isVisible(), 60000);
+            SENTREL_TRY_VERIFY(program.window.isVisible(), 60000);
             QCOMPARE(program.window.state(), view::WindowState::Normal);
             QCOMPARE(program.host.messages, 0);
         }
         // The window's unload takes its notification away.
-        QTRY_COMPARE_WITH_TIMEOUT(service.closed, std::vector<uint>{41u}, 60000);
+        SENTREL_TRY_COMPARE(service.closed, std::vector<uint>{41u}, 60000);
         bus.unregisterService(kNotifications);
         QDBusConnection::disconnectFromBus(QStringLiteral("notifications"));
     }
@@ -349,12 +350,12 @@ private slots:
         notifications.show({QStringLiteral("File Changed"), QStringLiteral("File: a.csv"), QIcon(),
                             QSystemTrayIcon::Information, 4000});
         QVERIFY(fallenBack.empty()); // the bus answers to the event loop
-        QTRY_COMPARE_WITH_TIMEOUT(fallenBack, std::vector<QString>{QStringLiteral("File Changed")}, 60000);
+        SENTREL_TRY_COMPARE(fallenBack, std::vector<QString>{QStringLiteral("File Changed")}, 60000);
 
         WatchingProgram program("current.csv");
-        QTRY_COMPARE_WITH_TIMEOUT(program.rows(), std::int64_t{1}, 60000);
+        SENTREL_TRY_COMPARE(program.rows(), std::int64_t{1}, 60000);
         std::filesystem::remove(testsupport::nativePath(program.watched));
-        QTRY_COMPARE_WITH_TIMEOUT(program.rows(), std::int64_t{2}, 60000);
+        SENTREL_TRY_COMPARE(program.rows(), std::int64_t{2}, 60000);
         QCOMPARE(program.host.messages, 0);
     }
 
@@ -373,7 +374,7 @@ private slots:
                 [&](const ui::Balloon& balloon) { fallenBack.push_back(balloon.title); }, [] {});
             notifications.show({QStringLiteral("File Changed"), QStringLiteral("File: a.csv"), QIcon(),
                                 QSystemTrayIcon::Information, 4000});
-            QTRY_COMPARE_WITH_TIMEOUT(fallenBack, std::vector<QString>{QStringLiteral("File Changed")}, 20000);
+            SENTREL_TRY_COMPARE(fallenBack, std::vector<QString>{QStringLiteral("File Changed")}, 20000);
         }
         bus.unregisterService(kNotifications);
         QDBusConnection::disconnectFromBus(QStringLiteral("refusing"));
@@ -385,7 +386,7 @@ private slots:
         int runs = 0;
         host->post([&] { ++runs; });
         QCOMPARE(runs, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(runs, 1, 60000);
+        SENTREL_TRY_COMPARE(runs, 1, 60000);
         host->post([&] { ++runs; });
         host.reset();
         QCoreApplication::processEvents();
