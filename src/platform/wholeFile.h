@@ -28,7 +28,7 @@ WholeFile readWholeFile(const std::string& path);
 // failure no temporary file is left behind and false is returned. Where the
 // folder takes no new file but the file itself may be written, the file is
 // rewritten in place instead, as the Windows profile functions write: then a
-// failure halfway can leave it part old, part new.
+// failure halfway can leave it with the new content only up to where it stopped.
 bool replaceWholeFile(const std::string& path, std::string_view bytes);
 
 } // namespace platform

@@ -34,7 +34,7 @@ TEST(AppendLogLineOnAFullDisk, APartOfALineIsTakenBackAndTheWholeLineFollowsLate
     const auto log = testsupport::utf8(small / "Log.csv");
     modKorvel::AppendLogLine("first", log);
     {
-        // The rest of the disk, page by page: the log's own page keeps room for part of a line.
+        // The rest of the disk, page by page: the log's own page keeps room for the start of a line.
         const platform::UniqueFd filler(::open((small / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
         ASSERT_TRUE(filler);
         const std::string page(4096, 'f');

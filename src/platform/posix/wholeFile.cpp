@@ -62,7 +62,7 @@ private:
 
 // Rewrites the file itself: for a file that may be written in a folder that
 // takes no new file, as the Windows profile functions write every file. A
-// failure halfway leaves part of the new content in it.
+// failure halfway leaves the new content in it only up to where it stopped.
 bool rewriteInPlace(const std::string& target, std::string_view bytes) {
     UniqueFd fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
     return fd && writeAll(fd.get(), bytes) && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0 &&

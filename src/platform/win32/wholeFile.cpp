@@ -59,7 +59,7 @@ bool writeAll(HANDLE file, std::string_view bytes) {
 
 // Rewrites the file itself, as the profile functions write every file: for a
 // file that may be written in a folder that takes no new file. A failure
-// halfway leaves part of the new content in it.
+// halfway leaves the new content in it only up to where it stopped.
 bool rewriteInPlace(const std::wstring& target, std::string_view bytes) {
     Handle file(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
