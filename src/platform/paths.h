@@ -27,7 +27,9 @@ struct ProgramFolders {
 // installed in (/usr, /opt, ~/.local, ...), uses the user's folders instead:
 // $XDG_DATA_HOME/sentrel (~/.local/share/sentrel) for the data and
 // $XDG_CONFIG_HOME/sentrel (~/.config/sentrel) for the settings, created as
-// needed. On Windows the executable's folder holds everything.
+// needed; a Settings.ini beside the executable then becomes the user's own
+// settings file while the user has none (it only starts them: the user's own
+// file wins from then on). On Windows the executable's folder holds everything.
 ProgramFolders programFoldersFor(const std::string& executableFolder);
 // The same for the running executable; nullopt when its folder is unknown.
 std::optional<ProgramFolders> programFolders();

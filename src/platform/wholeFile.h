@@ -25,7 +25,10 @@ WholeFile readWholeFile(const std::string& path);
 // one. A file that exists must itself be writable (a write-protected file is
 // left alone even where the process could override that); its permissions
 // are carried over. A symbolic link is followed and its target replaced. On
-// failure no temporary file is left behind and false is returned.
+// failure no temporary file is left behind and false is returned. Where the
+// folder takes no new file but the file itself may be written, the file is
+// rewritten in place instead, as the Windows profile functions write: then a
+// failure halfway can leave it with the new content only up to where it stopped.
 bool replaceWholeFile(const std::string& path, std::string_view bytes);
 
 } // namespace platform

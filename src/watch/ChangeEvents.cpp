@@ -90,10 +90,15 @@ void ChangeEvents::run(const std::shared_ptr<Shared>& shared) {
     bool pending = false;
     Clock::time_point lastEvent;
     Clock::time_point lastRequest = Clock::now() - s.timing.gap;
+    // Returns the watch it replaces, to be let go of with the mutex free:
+    // closing a watch waits until the system has cancelled its read, which
+    // on a share that stopped answering (or under Wine) can take long, and
+    // the GUI thread takes the mutex.
     const auto setWatch = [&](std::shared_ptr<platform::FileEvents> fresh) {
-        events = std::move(fresh);
+        auto old = std::exchange(events, std::move(fresh));
         s.events = events;
         s.watching.store(events != nullptr, std::memory_order_relaxed);
+        return old;
     };
     while (!s.stopping) {
         if (s.newPath || (s.retry && !events)) {
@@ -102,9 +107,10 @@ void ChangeEvents::run(const std::shared_ptr<Shared>& shared) {
             if (newPath) {
                 pending = false; // what happened to the old file is no news of the new one
             }
-            setWatch(nullptr);
+            auto old = setWatch(nullptr);
             const std::string path = s.path;
             lock.unlock();
+            old.reset();
             std::shared_ptr<platform::FileEvents> fresh;
             if (!path.empty()) {
                 fresh = platform::FileEvents::watch(path);
@@ -112,6 +118,11 @@ void ChangeEvents::run(const std::shared_ptr<Shared>& shared) {
             lock.lock();
             if (!s.newPath) {
                 setWatch(std::move(fresh)); // else the path changed meanwhile: set the newer one
+            }
+            if (fresh) {
+                lock.unlock();
+                fresh.reset();
+                lock.lock();
             }
             continue;
         }
@@ -146,7 +157,7 @@ void ChangeEvents::run(const std::shared_ptr<Shared>& shared) {
         if (due) {
             timeout = std::chrono::ceil<std::chrono::milliseconds>(*due - now);
         }
-        const auto watched = events;
+        auto watched = events;
         lock.unlock();
         const auto event = watched->wait(timeout);
         lock.lock();
@@ -157,8 +168,13 @@ void ChangeEvents::run(const std::shared_ptr<Shared>& shared) {
         lastEvent = Clock::now();
         if (event == platform::FileEvents::Event::Lost && events == watched) {
             setWatch(nullptr); // set again by retry()
+            lock.unlock();
+            watched.reset();
+            lock.lock();
         }
     }
+    auto last = setWatch(nullptr);
+    lock.unlock();
 }
 
 } // namespace watch

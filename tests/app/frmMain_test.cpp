@@ -424,6 +424,7 @@ TEST_F(WatchTickTest, SavesWithinOneSecondAndAFileRenamedOverTheOldOneAreChanges
     const auto save = [&](const std::string& name, const std::string& content, std::chrono::milliseconds within) {
         ASSERT_TRUE(testsupport::setModified(files.write(name, content), second + within));
     };
+    view.chkMakeCopy.setValue(1);
     save("current.csv", "value=A", 100ms);
     view.Timer1.tick();
     save("current.csv", "value=B", 400ms);
@@ -432,6 +433,7 @@ TEST_F(WatchTickTest, SavesWithinOneSecondAndAFileRenamedOverTheOldOneAreChanges
     view.Timer1.tick();
     view.Timer1.tick();
     ASSERT_EQ(view.lstLog.rows.size(), 3u);
+    EXPECT_EQ(copies().size(), 3u) << "same size, same second: each save is a version of its own";
     EXPECT_EQ(view.lstLog.shown(1).record.dateModified, view.lstLog.shown(2).record.dateModified)
         << "the texts stay to the second";
 
@@ -446,6 +448,7 @@ TEST_F(WatchTickTest, SavesWithinOneSecondAndAFileRenamedOverTheOldOneAreChanges
     view.Timer1.tick();
     view.Timer1.tick();
     EXPECT_EQ(view.lstLog.rows.size(), 4u);
+    EXPECT_EQ(copies().size(), 4u) << "another file is another version";
     const auto log = logText();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4);
 }
@@ -700,9 +703,15 @@ TEST_F(WatchTickTest, RequestsDuringARunningCopyWaitForIt) {
     files.write("current.csv", std::string(200000, 'a')); // several chunks: the copier yields
     int pumpsWithRequests = 0;
     host.onPump = [&] {
+        // Two requests while the copy runs: an automatic one waits, and the
+        // manual one after it makes the waiting copy manual.
         if (form->copyRunning()) {
             if (pumpsWithRequests++ < 2) {
-                view.cmdMakeCopy.click(); // two requests while the copy runs: one waits
+                if (pumpsWithRequests == 1) {
+                    form->MakeCopy(false);
+                } else {
+                    view.cmdMakeCopy.click();
+                }
             }
             view.Timer2.tick();
         }
@@ -710,7 +719,7 @@ TEST_F(WatchTickTest, RequestsDuringARunningCopyWaitForIt) {
     view.cmdMakeCopy.click();
     host.onPump = nullptr;
     const auto made = copies();
-    ASSERT_EQ(made.size(), 2u);
+    ASSERT_EQ(made.size(), 2u) << "the version is copied already, but a manual copy always copies";
     for (const auto& name : made) {
         EXPECT_EQ(std::filesystem::file_size(app.fsPath() / "Copies" / name), 200000u);
     }

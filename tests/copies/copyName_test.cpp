@@ -83,6 +83,10 @@ TEST(CopyName, ANameTooLongForTheFileSystemLosesTheEndOfItsBaseName) {
     dir.write("Copies/" + fileName, "copy");
     EXPECT_TRUE(modKorvel::FileExists(name)) << "the file system takes the name";
 
+    parts.baseName = std::string(300, 'a'); // one byte a character: cut to the byte
+    EXPECT_EQ(modKorvel::GetFileName(copyCandidate(parts, "2010-03-05 02-07-09 PM", 1), false),
+              std::string(255 - tail.size(), 'a') + tail);
+
     parts.baseName = "short";
     EXPECT_EQ(modKorvel::GetFileName(copyCandidate(parts, "2010-03-05 02-07-09 PM", 1), false), "short" + tail);
 }

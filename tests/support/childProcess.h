@@ -32,6 +32,11 @@ private:
     Handle* m_handle = nullptr;
 };
 
+// This process's id, and whether a process of that id runs now (a process
+// of another user counts).
+unsigned long currentProcessId();
+bool processRunning(unsigned long id);
+
 // The name of a helper program built beside the tests ("holdopen" -> ".../holdopen[.exe]").
 std::string helperProgram(const std::string& name);
 

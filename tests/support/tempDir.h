@@ -1,5 +1,8 @@
 #pragma once
-// A fresh folder for one test, removed with everything in it afterwards.
+// A fresh folder for one test, removed with everything in it afterwards
+// (once the settings writes asked for so far have ended). The folders that a
+// test program killed at its time-out left behind are removed by the next
+// test program that makes one.
 
 #include <cstdint>
 #include <filesystem>

@@ -1,5 +1,8 @@
 #include "platform/paths.h"
 
+#include "platform/wholeFile.h"
+
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
@@ -100,6 +103,20 @@ void makeFolders(const std::string& folder) {
     }
 }
 
+// A Settings.ini beside the executable, prepared by whoever put the program
+// there, starts the user's own settings file while the user has none; from
+// then on the user's file alone counts, and the prepared one is left alone.
+void seedSettings(const std::string& prepared, const std::string& own) {
+    struct stat info {};
+    if (::lstat(own.c_str(), &info) == 0 || errno != ENOENT) {
+        return;
+    }
+    const auto seed = readWholeFile(prepared);
+    if (seed.status == WholeFile::Status::Read) {
+        replaceWholeFile(own, seed.bytes);
+    }
+}
+
 // The download folder as the desktop's user-dirs.dirs names it (a line
 // XDG_DOWNLOAD_DIR="$HOME/Downloads"), else ~/Downloads.
 std::string downloadFolder() {
@@ -135,6 +152,7 @@ ProgramFolders programFoldersFor(const std::string& executableFolder) {
                            xdgFolder("XDG_CONFIG_HOME", ".config") + "/sentrel"};
     makeFolders(folders.data);
     makeFolders(folders.settings);
+    seedSettings(withoutTrailingSlashes(executableFolder) + "/Settings.ini", folders.settings + "/Settings.ini");
     return folders;
 }
 

@@ -60,6 +60,15 @@ private:
     std::string m_path;
 };
 
+// Rewrites the file itself: for a file that may be written in a folder that
+// takes no new file, as the Windows profile functions write every file. A
+// failure halfway leaves the new content in it only up to where it stopped.
+bool rewriteInPlace(const std::string& target, std::string_view bytes) {
+    UniqueFd fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    return fd && writeAll(fd.get(), bytes) && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0 &&
+           ::fsync(fd.get()) == 0 && ::close(fd.release()) == 0;
+}
+
 } // namespace
 
 WholeFile readWholeFile(const std::string& path) {
@@ -105,8 +114,11 @@ bool replaceWholeFile(const std::string& path, std::string_view bytes) {
     const auto slash = target.rfind('/');
     const auto folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash == 0 ? 1 : slash);
     struct stat folderInfo {};
-    if (::stat(folder.c_str(), &folderInfo) != 0 || !mayWrite(folder, folderInfo)) {
+    if (::stat(folder.c_str(), &folderInfo) != 0) {
         return false;
+    }
+    if (!mayWrite(folder, folderInfo)) {
+        return exists && rewriteInPlace(target, bytes);
     }
 
     // A hidden name beside the target, unique within this process and across processes.
@@ -117,7 +129,9 @@ bool replaceWholeFile(const std::string& path, std::string_view bytes) {
     // 0666 lets the umask decide for a new file; an existing file's mode is copied below.
     UniqueFd fd(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (!fd) {
-        return false;
+        // Refused by what the mode bits do not show (an access control list, a
+        // security module): a file the folder will not take a sibling of.
+        return exists && (errno == EACCES || errno == EPERM) && rewriteInPlace(target, bytes);
     }
     TempFileGuard guard(tempPath);
     if (exists) {

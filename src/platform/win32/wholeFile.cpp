@@ -45,6 +45,28 @@ private:
     std::wstring m_path;
 };
 
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const auto chunk = static_cast<DWORD>(bytes.size() < 0x40000000U ? bytes.size() : 0x40000000U);
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+// Rewrites the file itself, as the profile functions write every file: for a
+// file that may be written in a folder that takes no new file. A failure
+// halfway leaves the new content in it only up to where it stopped.
+bool rewriteInPlace(const std::wstring& target, std::string_view bytes) {
+    Handle file(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && writeAll(file.get(), bytes) && ::SetEndOfFile(file.get()) && ::FlushFileBuffers(file.get()) &&
+           file.close();
+}
+
 } // namespace
 
 WholeFile readWholeFile(const std::string& path) {
@@ -89,18 +111,10 @@ bool replaceWholeFile(const std::string& path, std::string_view bytes) {
         target + L".tmp" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
     Handle file(::CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        return false;
+        return exists && ::GetLastError() == ERROR_ACCESS_DENIED && rewriteInPlace(target, bytes);
     }
     TempFileGuard guard(tempPath);
-    while (!bytes.empty()) {
-        const auto chunk = static_cast<DWORD>(bytes.size() < 0x40000000U ? bytes.size() : 0x40000000U);
-        DWORD written = 0;
-        if (!::WriteFile(file.get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
-            return false;
-        }
-        bytes.remove_prefix(written);
-    }
-    if (!::FlushFileBuffers(file.get()) || !file.close()) {
+    if (!writeAll(file.get(), bytes) || !::FlushFileBuffers(file.get()) || !file.close()) {
         return false;
     }
     if (!::MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

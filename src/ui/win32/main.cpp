@@ -30,6 +30,20 @@ struct Session {
 // a program at log-off.
 constexpr auto kUnloadLimit = std::chrono::seconds(5);
 
+// The longest the session's end may take in all: the unload's and the
+// settings' waits above, with time to spare.
+constexpr auto kSessionEndLimit = std::chrono::seconds(20);
+
+// Ends the program once the session's end has taken its longest, whatever the
+// GUI thread waits for meanwhile (a call into a file system or another
+// process that stopped answering): a program that outlives its session holds
+// up the log-off until Windows gives up on it.
+DWORD WINAPI endAtTheLatest(void*) {
+    ::Sleep(static_cast<DWORD>(std::chrono::milliseconds(kSessionEndLimit).count()));
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+    return 0;
+}
+
 // The session ending (log off, shut down) closes the window as the user
 // would, so that a copy under way is finished rather than cut short, and
 // writes the settings. Once WM_ENDSESSION has returned Windows may end the
@@ -39,6 +53,9 @@ constexpr auto kUnloadLimit = std::chrono::seconds(5);
 LRESULT CALLBACK endWithSession(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     if (message == WM_ENDSESSION && wParam != FALSE) {
         auto& session = *reinterpret_cast<Session*>(data);
+        if (HANDLE watchdog = ::CreateThread(nullptr, 0, endAtTheLatest, nullptr, 0, nullptr)) {
+            ::CloseHandle(watchdog);
+        }
         session.window.close();
         // Until the window has unloaded. Not until the program may quit: a
         // copy or a box that this message arrived inside of lies lower on the

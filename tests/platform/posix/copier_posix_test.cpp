@@ -8,6 +8,7 @@
 #include "support/fileHolder.h"
 #include "support/folderContents.h"
 #include "support/largeFile.h"
+#include "support/posix/smallVolume.h"
 #include "support/reserve.h"
 #include "support/tempDir.h"
 #include "support/unprivileged.h"
@@ -22,9 +23,9 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,26 +34,6 @@ using testsupport::TempDir;
 using Contents = std::map<std::string, std::string>;
 
 namespace {
-
-// A tmpfs of its own at a new folder, unmounted when it goes.
-class SmallVolume {
-public:
-    // nullptr where none can be mounted (not root, no tmpfs).
-    static std::unique_ptr<SmallVolume> mount(const std::filesystem::path& at, const char* options) {
-        std::filesystem::create_directory(at);
-        if (::geteuid() != 0 || ::mount("sentrel-test", at.c_str(), "tmpfs", 0, options) != 0) {
-            return nullptr;
-        }
-        return std::unique_ptr<SmallVolume>(new SmallVolume(at));
-    }
-    ~SmallVolume() { ::umount2(m_at.c_str(), MNT_DETACH); }
-    SmallVolume(const SmallVolume&) = delete;
-    SmallVolume& operator=(const SmallVolume&) = delete;
-
-private:
-    explicit SmallVolume(std::filesystem::path at) : m_at(std::move(at)) {}
-    std::filesystem::path m_at;
-};
 
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
@@ -141,6 +122,47 @@ TEST(CopierPosix, TheProbeSeesOtherProcessesHoldingTheSourceButNeverTheCopy) {
     }
 }
 
+// The pages of a file not yet on the disk (cachestat, Linux 6.5): dirty ones
+// and those being written back; nullopt where the kernel does not tell.
+std::optional<std::uint64_t> pagesNotOnDisk(const std::string& path) {
+    struct {
+        std::uint64_t offset = 0, length = 0; // the whole file
+    } range;
+    struct {
+        std::uint64_t cached, dirty, writeback, evicted, recentlyEvicted;
+    } pages{};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const long asked = fd < 0 ? -1 : ::syscall(451 /* cachestat */, fd, &range, &pages, 0);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return asked == 0 ? std::optional(pages.dirty + pages.writeback) : std::nullopt;
+}
+
+// A copy is on the disk before it takes its name, so that a crash can never
+// leave a copy under its name that is not whole.
+TEST(CopierPosix, ACopyIsOnTheDiskWhenItTakesItsName) {
+    TempDir dir;
+    const auto source = dir.path("source.bin");
+    ASSERT_TRUE(testsupport::writePatternFile(source, 256 << 10, 4));
+    const auto written = pagesNotOnDisk(source);
+    if (!written || *written == 0) {
+        GTEST_SKIP() << "the kernel does not tell which pages are on the disk, or writes them at once";
+    }
+    {
+        const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(::fsync(fd), 0);
+        ::close(fd);
+    }
+    if (pagesNotOnDisk(source) != 0u) {
+        GTEST_SKIP() << "this file system keeps pages in memory however it is synced (tmpfs)";
+    }
+    FileCopyClass copier;
+    copier.Copy(source, dir.path("copy.bin"));
+    ASSERT_EQ(copier.LastOutcome(), CopyOutcome::Copied);
+    EXPECT_EQ(pagesNotOnDisk(dir.path("copy.bin")), 0u);
+}
+
 TEST(CopierPosix, ADeviceUnderTheDestinationsNameIsNeverReplaced) {
     TempDir dir;
     for (const std::size_t size : {std::size_t{100}, std::size_t{100000}}) {
@@ -162,7 +184,7 @@ TEST(CopierPosix, ADeviceUnderTheDestinationsNameIsNeverReplaced) {
 TEST(CopierPosix, AFullFileSystemFailsWithDiskFullAndKeepsTheOlderFile) {
     TempDir dir;
     const auto small = dir.fsPath() / "small";
-    const auto volume = SmallVolume::mount(small, "size=1m");
+    const auto volume = testsupport::SmallVolume::mount(small, "size=1m");
     if (!volume) {
         GTEST_SKIP() << "cannot mount a small tmpfs here";
     }
@@ -186,7 +208,7 @@ TEST(CopierPosix, AFullFileSystemFailsWithDiskFullAndKeepsTheOlderFile) {
 TEST(CopierPosix, CopiesKeepTheReserveFreeOnTheirVolume) {
     TempDir dir;
     const auto small = dir.fsPath() / "small";
-    const auto volume = SmallVolume::mount(small, "size=16m");
+    const auto volume = testsupport::SmallVolume::mount(small, "size=16m");
     if (!volume) {
         GTEST_SKIP() << "cannot mount a small tmpfs here";
     }

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,17 +95,17 @@ TEST_F(SettingsFileOnPosix, WriteProtectedFileStaysUnchangedEvenForRoot) {
     expectOnlyFiles({"Settings.ini"});
 }
 
-TEST_F(SettingsFileOnPosix, FolderThatIsNotWritable) {
+// A folder that takes no new file: its settings file, which may be written,
+// is written in place, and the start-up check says nothing against it.
+TEST_F(SettingsFileOnPosix, AFolderThatTakesNoNewFileHasItsFileWrittenInPlace) {
     const auto file = m_dir.write("Settings.ini", m_content);
     setMode(m_dir.path(), 0555);
-    EXPECT_EQ(modKorvel::ReadIniSetting("Main", "Interval", file, "500"), "250");
-    EXPECT_EQ(modKorvel::ReadIniSetting("Main", "Copy", file, "0"), "0");
+    EXPECT_EQ(modKorvel::SettingsFileProblem(file), std::nullopt);
     modKorvel::WriteIniSetting("Main", "Interval", "300", file);
     const auto missing = m_dir.path("New.ini");
     EXPECT_EQ(modKorvel::ReadIniSetting("Main", "Interval", missing, "500"), "500");
-    flushWrites();
+    EXPECT_EQ(readFile(file), "[Main]\r\nINTERVAL=300\r\n");
     setMode(m_dir.path(), 0755);
-    EXPECT_EQ(readFile(file), m_content);
     expectOnlyFiles({"Settings.ini"});
 }
 
@@ -187,6 +188,25 @@ TEST_F(SettingsFileOnPosix, AnInstalledProgramKeepsItsFilesInTheUsersFoldersWhoe
     const auto beside = platform::programFoldersFor(portable.path());
     EXPECT_EQ(beside.data, portable.path());
     EXPECT_EQ(beside.settings, portable.path());
+}
+
+// A Settings.ini prepared beside a program that keeps its files in the
+// user's folders starts the user's own settings; once the user has them,
+// the user's own file wins.
+TEST_F(SettingsFileOnPosix, SettingsBesideAnInstalledProgramStartTheUsersOwn) {
+    const testsupport::ScopedEnv home("HOME", m_dir.path());
+    const testsupport::ScopedEnv data("XDG_DATA_HOME", std::nullopt);
+    const testsupport::ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+    fs::create_directories(m_dir.fsPath() / ".local" / "bin");
+    const auto installed = m_dir.path(".local/bin");
+    m_dir.write(".local/bin/Settings.ini", "[Main]\r\nINTERVAL=300\r\nMONITOR=1\r\n");
+    const auto own = platform::programFoldersFor(installed).settings + "/Settings.ini";
+    EXPECT_EQ(readFile(own), "[Main]\r\nINTERVAL=300\r\nMONITOR=1\r\n");
+
+    modKorvel::WriteIniSetting("Main", "Interval", "750", own);
+    m_dir.write(".local/bin/Settings.ini", "[Main]\r\nINTERVAL=100\r\n");
+    EXPECT_EQ(platform::programFoldersFor(installed).settings + "/Settings.ini", own);
+    EXPECT_EQ(readFile(own), "[Main]\r\nINTERVAL=750\r\nMONITOR=1\r\n");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 extern char** environ;
 
@@ -76,6 +77,18 @@ int ChildProcess::kill() {
 
 std::string helperProgram(const std::string& name) {
     return modKorvel::AppFolder().value_or("./") + name;
+}
+
+unsigned long currentProcessId() {
+    return static_cast<unsigned long>(::getpid());
+}
+
+bool processRunning(unsigned long id) {
+    // Only a real process id: 0 and what does not fit a pid_t name process groups.
+    if (id == 0 || id > static_cast<unsigned long>(INT32_MAX)) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
 } // namespace testsupport

@@ -99,4 +99,19 @@ std::string helperProgram(const std::string& name) {
     return modKorvel::AppFolder().value_or(".\\") + name + ".exe";
 }
 
+unsigned long currentProcessId() {
+    return ::GetCurrentProcessId();
+}
+
+bool processRunning(unsigned long id) {
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    if (process == nullptr) {
+        return ::GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    DWORD code = 0;
+    const bool running = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return running;
+}
+
 } // namespace testsupport

@@ -9,6 +9,7 @@
 
 #include "app/frmMain.h"
 #include "support/posix/hungFileSystem.h"
+#include "support/qtWait.h"
 #include "support/tempDir.h"
 
 #include <QTest>
@@ -86,7 +87,7 @@ private slots:
         Watching watching(watched, false);
         const auto& app = watching.app;
         auto& list = watching.window.controls().lstLog;
-        QTRY_COMPARE_WITH_TIMEOUT(list.rowCount(), std::int64_t{1}, 10000);
+        SENTREL_TRY_COMPARE(list.rowCount(), std::int64_t{1}, 10000);
 
         // What the GUI thread sees while the file system hangs: a timer of
         // its own that counts how often the event loop ran it, and the rows.
@@ -129,7 +130,7 @@ private slots:
             fs.release();
             done = true;
         });
-        QTRY_VERIFY_WITH_TIMEOUT(done, 15000);
+        SENTREL_TRY_VERIFY(done, 15000);
         QVERIFY2(hung, "no probe of the watched file reached the blocked file system");
         QVERIFY2(beatsWhileHung >= 20,
                  qPrintable(QStringLiteral("the event loop ran a 20 ms timer %1 times in 1.5 s of hanging")
@@ -138,7 +139,7 @@ private slots:
         QCOMPARE(mostRowsWhileHung, std::int64_t{1});
 
         // Watching goes on: the change made while it hung is recorded.
-        QTRY_COMPARE_WITH_TIMEOUT(list.rowCount(), std::int64_t{2}, 5000);
+        SENTREL_TRY_COMPARE(list.rowCount(), std::int64_t{2}, 5000);
         QCOMPARE(list.subItem(2, ChangeColumn::State).value_or(""), std::string("Free"));
         QCOMPARE(list.subItem(2, ChangeColumn::SizeInBytes).value_or(""), std::string("10"));
         QCOMPARE(lineCount(testsupport::readFile(app.path("Log.csv"))), std::size_t{2});
@@ -165,8 +166,8 @@ private slots:
         Watching watching(watched, true);
         const auto& app = watching.app;
         auto& list = watching.window.controls().lstLog;
-        QTRY_COMPARE_WITH_TIMEOUT(list.rowCount(), std::int64_t{1}, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(copyCount(app), std::size_t{1}, 10000);
+        SENTREL_TRY_COMPARE(list.rowCount(), std::int64_t{1}, 10000);
+        SENTREL_TRY_COMPARE(copyCount(app), std::size_t{1}, 10000);
 
         // About 20 ticks, each of which a fault turns into a row, a log line
         // and a copy of five bytes.
@@ -180,9 +181,9 @@ private slots:
             std::ofstream out(watched, std::ios::binary | std::ios::app);
             out << "c,d\r\n";
         }
-        QTRY_COMPARE_WITH_TIMEOUT(list.rowCount(), std::int64_t{2}, 5000);
+        SENTREL_TRY_COMPARE(list.rowCount(), std::int64_t{2}, 5000);
         QCOMPARE(list.subItem(2, ChangeColumn::SizeInBytes).value_or(""), std::string("10"));
-        QTRY_COMPARE_WITH_TIMEOUT(copyCount(app), std::size_t{2}, 5000);
+        SENTREL_TRY_COMPARE(copyCount(app), std::size_t{2}, 5000);
         QTest::qWait(250);
         QCOMPARE(list.rowCount(), std::int64_t{2});
         QCOMPARE(lineCount(testsupport::readFile(app.path("Log.csv"))), std::size_t{2});

@@ -11,6 +11,7 @@
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "support/fakeClock.h"
+#include "support/qtWait.h"
 #include "support/tempDir.h"
 #include "tray/notifyIconProtocol.h"
 #include "view/controlTable.h"
@@ -244,7 +245,7 @@ private slots:
                 copied = true; // the outer tick has returned from its copy
             }
         };
-        QTRY_VERIFY_WITH_TIMEOUT(copied, 60000);
+        SENTREL_TRY_VERIFY(copied, 60000);
         QVERIFY2(ticksDuringCopy >= 2, "the watch timer must tick while a tick's copy runs");
         QCOMPARE(window.logModel()->rows().size(), std::int64_t{1});
         window.controls().chkMonitor.setValue(0);

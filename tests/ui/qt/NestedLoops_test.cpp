@@ -10,6 +10,7 @@
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "common/userMessage.h"
+#include "support/qtWait.h"
 #include "support/tempDir.h"
 
 #include <QApplication>
@@ -99,13 +100,13 @@ private slots:
                 unloadedBeforeReturn = form.unloaded();
             });
 
-            QTRY_VERIFY_WITH_TIMEOUT(returned, 60000);
+            SENTREL_TRY_VERIFY(returned, 60000);
             watch.stop();
             QVERIFY(signalled);
             QVERIFY2(!unloadedBeforeReturn, "the window must not unload while the loop is on the stack");
             QVERIFY(form.unloadPending());
             QVERIFY(!window.isVisible());
-            QTRY_VERIFY_WITH_TIMEOUT(form.unloaded(), 60000);
+            SENTREL_TRY_VERIFY(form.unloaded(), 60000);
             QVERIFY(!form.unloadPending());
             QVERIFY(form.sysTray() == nullptr);
             QVERIFY(openLoop() == nullptr);

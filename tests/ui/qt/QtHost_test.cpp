@@ -12,6 +12,7 @@
 #include "app/modKorvelIni.h"
 #include "common/modKorvel.h"
 #include "common/tonePlayer.h"
+#include "support/qtWait.h"
 #include "support/tempDir.h"
 
 #include <QApplication>
@@ -38,8 +39,9 @@ const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
 const QString kNotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
 
 // Stands in for the desktop's notification service: takes markup, records
-// every notification and replaces by id, as the desktop's own does.
-class FakeNotificationService : public QObject {
+// every notification and replaces by id, as the desktop's own does; or
+// answers the method named by `refuses` with an error.
+class FakeNotificationService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
@@ -54,16 +56,41 @@ public:
     };
     std::vector<Shown> shown;
     std::vector<uint> closed;
+    QString refuses;
 
 public slots:
-    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body-markup")}; }
+    QStringList GetCapabilities() {
+        refuseIf(QStringLiteral("GetCapabilities"));
+        return {QStringLiteral("actions"), QStringLiteral("body-markup")};
+    }
     uint Notify(const QString& /*appName*/, uint replaces, const QString& /*appIcon*/, const QString& title,
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout) {
+        refuseIf(QStringLiteral("Notify"));
         shown.push_back({replaces, title, body, actions, hints, timeout});
         return replaces != 0 ? replaces : static_cast<uint>(40 + shown.size());
     }
     void CloseNotification(uint id) { closed.push_back(id); }
+
+private:
+    void refuseIf(const QString& method) {
+        if (method == refuses) {
+            sendErrorReply(QDBusError::Failed, QStringLiteral("not now"));
+        }
+    }
 };
+
+// Puts `service` on `bus` under the notification service's name; empty, or
+// why it cannot be had here.
+QString offer(QDBusConnection& bus, FakeNotificationService& service) {
+    if (!bus.isConnected()) {
+        return QStringLiteral("no session bus (the test runs under dbus-run-session where it is installed)");
+    }
+    if (!bus.registerObject(kNotificationsPath, &service, QDBusConnection::ExportAllSlots) ||
+        !bus.registerService(kNotifications)) {
+        return QStringLiteral("another notification service owns the name on this bus");
+    }
+    return {};
+}
 
 // The picture an "image-data" hint carries.
 QImage hintedImage(const QVariantMap& hints) {
@@ -195,7 +222,7 @@ private slots:
         QVERIFY(player->start(880, 200)); // returns while the tone plays
         QVERIFY2(!player->start(440, 200), "a tone asked for while one plays is dropped");
         tones->end(false); // no sound device
-        QTRY_COMPARE_WITH_TIMEOUT(noSound, 1, 60000);
+        SENTREL_TRY_COMPARE(noSound, 1, 60000);
         QCOMPARE(noSoundThread, QApplication::instance()->thread());
         QVERIFY(tones->playedOn(0) != std::this_thread::get_id());
         QVERIFY2(player->start(880, 200), "the tone has ended before its bell rang: the next one plays");
@@ -204,7 +231,7 @@ private slots:
         player.reset();
         tones->end(false);
         tones.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(inUse.expired(), 60000); // the tone's thread has ended
+        SENTREL_TRY_VERIFY(inUse.expired(), 60000); // the tone's thread has ended
         QCoreApplication::processEvents();
         QCOMPARE(noSound, 1);
     }
@@ -230,23 +257,23 @@ private slots:
         // The call reaches the file manager while no answer has come: the
         // GUI thread is not waiting for one.
         host.showFileInFolder(first);
-        QTRY_COMPARE_WITH_TIMEOUT(manager.shown.size(), 1, 60000);
+        SENTREL_TRY_COMPARE(manager.shown.size(), 1, 60000);
         QCOMPARE(manager.shown.front(), QStringLiteral("file:///srv/exports/current.csv"));
         QVERIFY(host.folders.empty());
         // It refuses: the folder is opened instead.
         bus.send(manager.unanswered.createErrorReply(QDBusError::Failed, QStringLiteral("no window")));
-        QTRY_COMPARE_WITH_TIMEOUT(host.folders.size(), std::size_t{1}, 60000);
+        SENTREL_TRY_COMPARE(host.folders.size(), std::size_t{1}, 60000);
         QCOMPARE(host.folders.front(), modKorvel::GetFolder(first));
 
         // It shows the file: nothing else is opened. A refusal after it
         // comes back later, and alone opens its folder.
         host.showFileInFolder(first);
-        QTRY_COMPARE_WITH_TIMEOUT(manager.shown.size(), 2, 60000);
+        SENTREL_TRY_COMPARE(manager.shown.size(), 2, 60000);
         bus.send(manager.unanswered.createReply());
         host.showFileInFolder(second);
-        QTRY_COMPARE_WITH_TIMEOUT(manager.shown.size(), 3, 60000);
+        SENTREL_TRY_COMPARE(manager.shown.size(), 3, 60000);
         bus.send(manager.unanswered.createErrorReply(QDBusError::Failed, QStringLiteral("no window")));
-        QTRY_COMPARE_WITH_TIMEOUT(host.folders.size(), std::size_t{2}, 60000);
+        SENTREL_TRY_COMPARE(host.folders.size(), std::size_t{2}, 60000);
         QCOMPARE(host.folders.back(), modKorvel::GetFolder(second));
 
         bus.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));
@@ -258,13 +285,9 @@ private slots:
     // window back.
     void balloonsAreTheDesktopsNotifications() {
         auto bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("notifications"));
-        if (!bus.isConnected()) {
-            QSKIP("no session bus (the test runs under dbus-run-session where it is installed)");
-        }
         FakeNotificationService service;
-        QVERIFY(bus.registerObject(kNotificationsPath, &service, QDBusConnection::ExportAllSlots));
-        if (!bus.registerService(kNotifications)) {
-            QSKIP("another notification service owns the name on this bus");
+        if (const auto whyNot = offer(bus, service); !whyNot.isEmpty()) {
+            QSKIP(qPrintable(whyNot));
         }
         {
             WatchingProgram program("R&D.csv");
@@ -275,7 +298,7 @@ private slots:
                          QString::fromStdString(*list.subItem(row, ChangeColumn::SizeText)),
                          QString::fromStdString(*list.subItem(row, ChangeColumn::DateModified)));
             };
-            QTRY_COMPARE_WITH_TIMEOUT(service.shown.size(), std::size_t{1}, 60000);
+            SENTREL_TRY_COMPARE(service.shown.size(), std::size_t{1}, 60000);
             const auto first = service.shown.front();
             QCOMPARE(first.title, QStringLiteral("File Changed"));
             QCOMPARE(first.body, bodyOfRow(1));
@@ -288,7 +311,7 @@ private slots:
             QCOMPARE(free, QIcon(pictures[0]).pixmap(free.size()).toImage().convertToFormat(free.format()));
 
             std::filesystem::remove(testsupport::nativePath(program.watched));
-            QTRY_COMPARE_WITH_TIMEOUT(service.shown.size(), std::size_t{2}, 60000);
+            SENTREL_TRY_COMPARE(service.shown.size(), std::size_t{2}, 60000);
             const auto second = service.shown.back();
             QCOMPARE(second.title, QStringLiteral("File Removed"));
             QCOMPARE(second.body,
@@ -305,12 +328,12 @@ private slots:
                 QDBusMessage::createSignal(kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"));
             click << 41u << QStringLiteral("default");
             bus.send(click);
-            QTRY_VERIFY_WITH_TIMEOUT(program.window.isVisible(), 60000);
+            SENTREL_TRY_VERIFY(program.window.isVisible(), 60000);
             QCOMPARE(program.window.state(), view::WindowState::Normal);
             QCOMPARE(program.host.messages, 0);
         }
         // The window's unload takes its notification away.
-        QTRY_COMPARE_WITH_TIMEOUT(service.closed, std::vector<uint>{41u}, 60000);
+        SENTREL_TRY_COMPARE(service.closed, std::vector<uint>{41u}, 60000);
         bus.unregisterService(kNotifications);
         QDBusConnection::disconnectFromBus(QStringLiteral("notifications"));
     }
@@ -333,13 +356,34 @@ private slots:
         notifications.show({QStringLiteral("File Changed"), QStringLiteral("File: a.csv"), QIcon(),
                             QSystemTrayIcon::Information, 4000});
         QVERIFY(fallenBack.empty()); // the bus answers to the event loop
-        QTRY_COMPARE_WITH_TIMEOUT(fallenBack, std::vector<QString>{QStringLiteral("File Changed")}, 60000);
+        SENTREL_TRY_COMPARE(fallenBack, std::vector<QString>{QStringLiteral("File Changed")}, 60000);
 
         WatchingProgram program("current.csv");
-        QTRY_COMPARE_WITH_TIMEOUT(program.rows(), std::int64_t{1}, 60000);
+        SENTREL_TRY_COMPARE(program.rows(), std::int64_t{1}, 60000);
         std::filesystem::remove(testsupport::nativePath(program.watched));
-        QTRY_COMPARE_WITH_TIMEOUT(program.rows(), std::int64_t{2}, 60000);
+        SENTREL_TRY_COMPARE(program.rows(), std::int64_t{2}, 60000);
         QCOMPARE(program.host.messages, 0);
+    }
+
+    // A service that answers with an error, to its first question or to the
+    // balloon itself, leaves the balloon to the tray's own.
+    void aServiceThatAnswersWithAnErrorLeavesTheBalloonToTheTray() {
+        auto bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("refusing"));
+        FakeNotificationService service;
+        if (const auto whyNot = offer(bus, service); !whyNot.isEmpty()) {
+            QSKIP(qPrintable(whyNot));
+        }
+        for (const auto& method : {QStringLiteral("GetCapabilities"), QStringLiteral("Notify")}) {
+            service.refuses = method;
+            std::vector<QString> fallenBack;
+            ui::DesktopNotifications notifications(
+                [&](const ui::Balloon& balloon) { fallenBack.push_back(balloon.title); }, [] {});
+            notifications.show({QStringLiteral("File Changed"), QStringLiteral("File: a.csv"), QIcon(),
+                                QSystemTrayIcon::Information, 4000});
+            SENTREL_TRY_COMPARE(fallenBack, std::vector<QString>{QStringLiteral("File Changed")}, 20000);
+        }
+        bus.unregisterService(kNotifications);
+        QDBusConnection::disconnectFromBus(QStringLiteral("refusing"));
     }
 
     void postedWorkRunsFromTheLoopWhileTheHostLives() {
@@ -348,7 +392,7 @@ private slots:
         int runs = 0;
         host->post([&] { ++runs; });
         QCOMPARE(runs, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(runs, 1, 60000);
+        SENTREL_TRY_COMPARE(runs, 1, 60000);
         host->post([&] { ++runs; });
         host.reset();
         QCoreApplication::processEvents();

@@ -3,6 +3,8 @@
 
 #include "ui/qt/QtTimer.h"
 
+#include "support/qtWait.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -32,7 +34,7 @@ private slots:
         };
         timer.setInterval(10);
         timer.setEnabled(true);
-        QTRY_VERIFY_WITH_TIMEOUT(ticks > 1 && nested > 0, 5000);
+        SENTREL_TRY_VERIFY(ticks > 1 && nested > 0, 5000);
         QVERIFY2(nested >= 5, "ticks must keep arriving inside a long tick");
         QCOMPARE(deepest, 2);
         timer.setEnabled(false);
@@ -51,7 +53,7 @@ private slots:
         QCOMPARE(ticks, 0);
         QVERIFY(timer.enabled());
         timer.setInterval(5);
-        QTRY_VERIFY_WITH_TIMEOUT(ticks > 0, 5000);
+        SENTREL_TRY_VERIFY(ticks > 0, 5000);
     }
 
     void aThrowingTickDoesNotStopTheTimer() {
@@ -63,7 +65,7 @@ private slots:
         };
         timer.setInterval(5);
         timer.setEnabled(true);
-        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 3, 5000);
+        SENTREL_TRY_VERIFY(ticks >= 3, 5000);
         QCOMPARE(timer.ticksRunning(), 0);
     }
 };

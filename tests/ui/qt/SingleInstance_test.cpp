@@ -9,6 +9,7 @@
 
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
+#include "support/qtWait.h"
 #include "support/tempDir.h"
 
 #include <QTest>
@@ -56,7 +57,7 @@ private slots:
             QVERIFY(!window.isMinimized());
 
             form.Form_Unload();
-            QTRY_VERIFY_WITH_TIMEOUT(form.unloaded(), 60000);
+            SENTREL_TRY_VERIFY(form.unloaded(), 60000);
             QCOMPARE(claimFromAnotherStart(app.path()), Claim::First);
         }
         QVERIFY(flushIniWrites(std::chrono::minutes(1)));
