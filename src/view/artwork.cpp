@@ -36,26 +36,34 @@ Point onCircle(Point centre, double radiusX, double radiusY, double degrees) {
     return {centre.x + radiusX * std::cos(angle), centre.y - radiusY * std::sin(angle)};
 }
 
-// A part of the unit square: where it may lie, and whether it holds a point.
+// A part of the unit square: where it may lie, and how far a point is from
+// its edge, negative inside. The distance may be less than the true one, never more.
 struct Shape {
     double left, top, right, bottom;
-    std::function<bool(Point)> contains;
+    std::function<double(Point)> distance;
 };
+
+double segmentDistance(Point p, Point a, Point b) {
+    const Point ab{b.x - a.x, b.y - a.y};
+    const double squared = ab.x * ab.x + ab.y * ab.y;
+    const double t = squared > 0 ? std::clamp(((p.x - a.x) * ab.x + (p.y - a.y) * ab.y) / squared, 0.0, 1.0) : 0.0;
+    return std::hypot(p.x - a.x - t * ab.x, p.y - a.y - t * ab.y);
+}
 
 Shape disc(Point centre, double radius) {
     return {centre.x - radius, centre.y - radius, centre.x + radius, centre.y + radius,
-            [=](Point p) { return std::hypot(p.x - centre.x, p.y - centre.y) <= radius; }};
+            [=](Point p) { return std::hypot(p.x - centre.x, p.y - centre.y) - radius; }};
 }
 
 // A circle's outline, `width` across, centred on the circle.
 Shape ring(Point centre, double radius, double width) {
     const double outer = radius + width / 2;
     return {centre.x - outer, centre.y - outer, centre.x + outer, centre.y + outer,
-            [=](Point p) { return std::abs(std::hypot(p.x - centre.x, p.y - centre.y) - radius) <= width / 2; }};
+            [=](Point p) { return std::abs(std::hypot(p.x - centre.x, p.y - centre.y) - radius) - width / 2; }};
 }
 
-Shape bounded(const Path& path, double margin, std::function<bool(Point)> contains) {
-    Shape shape{1e9, 1e9, -1e9, -1e9, std::move(contains)};
+Shape bounded(const Path& path, double margin, std::function<double(Point)> distance) {
+    Shape shape{1e9, 1e9, -1e9, -1e9, std::move(distance)};
     for (const Point& p : path) {
         shape.left = std::min(shape.left, p.x - margin);
         shape.top = std::min(shape.top, p.y - margin);
@@ -66,17 +74,19 @@ Shape bounded(const Path& path, double margin, std::function<bool(Point)> contai
 }
 
 // The inside of a closed outline (even-odd).
-Shape polygon(Path path) {
+Shape polygon(const Path& path) {
     return bounded(path, 0, [path](Point p) {
         bool inside = false;
+        double distance = 1e9;
         for (std::size_t i = 0, j = path.size() - 1; i < path.size(); j = i++) {
             const Point& a = path[i];
             const Point& b = path[j];
+            distance = std::min(distance, segmentDistance(p, a, b));
             if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) {
                 inside = !inside;
             }
         }
-        return inside;
+        return inside ? -distance : distance;
     });
 }
 
@@ -91,6 +101,7 @@ Shape stroke(Path path, double width, Cap cap, bool closed = false) {
     const double half = width / 2;
     const Path outline = path;
     return bounded(outline, half, [path = std::move(path), half, cap, closed](Point p) {
+        double nearest = 1e9;
         for (std::size_t i = 0; i + 1 < path.size(); ++i) {
             const Point a = path[i];
             const Point b = path[i + 1];
@@ -100,23 +111,18 @@ Shape stroke(Path path, double width, Cap cap, bool closed = false) {
             }
             const Point along{(b.x - a.x) / length, (b.y - a.y) / length};
             const double t = (p.x - a.x) * along.x + (p.y - a.y) * along.y;
-            const double across = std::abs((p.x - a.x) * along.y - (p.y - a.y) * along.x);
-            const Cap startCap = (i == 0 && !closed) ? cap : Cap::Round;
-            const Cap endCap = (i + 2 == path.size() && !closed) ? cap : Cap::Round;
-            if (t >= 0 && t <= length) {
-                if (across <= half) {
-                    return true;
-                }
-                continue;
+            const double across = std::abs((p.x - a.x) * along.y - (p.y - a.y) * along.x) - half;
+            const double beyond = std::max(-t, t - length);
+            const Cap end = !closed && ((t < 0 && i == 0) || (t > length && i + 2 == path.size())) ? cap : Cap::Round;
+            double distance = across;
+            if (beyond > 0 && end == Cap::Round) {
+                distance = std::hypot(beyond, across + half) - half;
+            } else if (beyond > 0) {
+                distance = std::max(across, end == Cap::Square ? beyond - half : beyond);
             }
-            const Cap end = t < 0 ? startCap : endCap;
-            const double beyond = t < 0 ? -t : t - length;
-            if ((end == Cap::Square && beyond <= half && across <= half) ||
-                (end == Cap::Round && std::hypot(beyond, across) <= half)) {
-                return true;
-            }
+            nearest = std::min(nearest, distance);
         }
-        return false;
+        return nearest;
     });
 }
 
@@ -156,7 +162,7 @@ std::vector<Path> dashes(Path path, double dash, double gap, bool closed) {
 
 // Points along the quadratic curve from `from` to `to`, without `from`.
 void quadTo(Path& path, Point control, Point to) {
-    constexpr int kSteps = 24;
+    constexpr int kSteps = 12;
     const Point from = path.back();
     for (int i = 1; i <= kSteps; ++i) {
         const double t = static_cast<double>(i) / kSteps;
@@ -181,7 +187,8 @@ public:
         paint(shape, colour, [opacity](Point) { return opacity; });
     }
 
-    // `opacity` may change from point to point, as a gradient does.
+    // `opacity` may change from point to point, as a gradient does. Only
+    // the pixels the shape's edge may cross are sampled.
     void paint(const Shape& shape, Colour colour, const std::function<double(Point)>& opacity) {
         const auto first = [this](double unit) { return std::clamp(static_cast<int>(unit * m_size), 0, m_size); };
         const auto last = [this](double unit) {
@@ -189,19 +196,30 @@ public:
         };
         const double step = 1.0 / (m_samples * m_size);
         const double samples = static_cast<double>(m_samples) * m_samples;
+        const double halfDiagonal = 0.71 / m_size;
         for (int y = first(shape.top); y < last(shape.bottom); ++y) {
             for (int x = first(shape.left); x < last(shape.right); ++x) {
-                double covered = 0;
-                for (int sy = 0; sy < m_samples; ++sy) {
-                    for (int sx = 0; sx < m_samples; ++sx) {
-                        const Point p{static_cast<double>(x) / m_size + (sx + 0.5) * step,
-                                      static_cast<double>(y) / m_size + (sy + 0.5) * step};
-                        if (shape.contains(p)) {
-                            covered += opacity(p);
+                const Point centre{(x + 0.5) / m_size, (y + 0.5) / m_size};
+                const double distance = shape.distance(centre);
+                double alpha = 0;
+                if (distance < -halfDiagonal) {
+                    alpha = opacity(centre);
+                } else if (distance <= halfDiagonal) {
+                    double covered = 0;
+                    for (int sy = 0; sy < m_samples; ++sy) {
+                        for (int sx = 0; sx < m_samples; ++sx) {
+                            const Point p{static_cast<double>(x) / m_size + (sx + 0.5) * step,
+                                          static_cast<double>(y) / m_size + (sy + 0.5) * step};
+                            if (shape.distance(p) <= 0) {
+                                covered += opacity(p);
+                            }
                         }
                     }
+                    alpha = covered / samples;
                 }
-                const double alpha = covered / samples;
+                if (alpha <= 0) {
+                    continue;
+                }
                 double* d = &m_pixels[(static_cast<std::size_t>(y) * m_size + x) * 4];
                 d[0] = colour.r / 255.0 * alpha + d[0] * (1 - alpha);
                 d[1] = colour.g / 255.0 * alpha + d[1] * (1 - alpha);
@@ -296,9 +314,9 @@ void padlock(Canvas& c) {
     constexpr double kLeft = 0.58, kTop = 0.62, kRight = 0.82, kBottom = 0.79, kRadius = 0.03;
     c.paint({kLeft, kTop, kRight, kBottom,
              [](Point p) {
-                 const double dx = std::max({kLeft + kRadius - p.x, p.x - (kRight - kRadius), 0.0});
-                 const double dy = std::max({kTop + kRadius - p.y, p.y - (kBottom - kRadius), 0.0});
-                 return p.x >= kLeft && p.x <= kRight && p.y >= kTop && p.y <= kBottom && std::hypot(dx, dy) <= kRadius;
+                 const double dx = std::abs(p.x - (kLeft + kRight) / 2) - ((kRight - kLeft) / 2 - kRadius);
+                 const double dy = std::abs(p.y - (kTop + kBottom) / 2) - ((kBottom - kTop) / 2 - kRadius);
+                 return std::hypot(std::max(dx, 0.0), std::max(dy, 0.0)) + std::min(std::max(dx, dy), 0.0) - kRadius;
              }},
             kWhite);
 }
@@ -358,14 +376,21 @@ Image animationFrame(int frame, int size) {
         const double radius = 0.44;
         const double hand = 90.0 - frame * 360.0 / kAnimationFrames;
         c.paint(ring(centre, radius, 0.05), kBlue, 60.0 / 255);
-        // The trail behind the hand fades out over a quarter turn.
-        const auto behindHand = [centre, hand](Point p) {
-            const double degrees = std::atan2(centre.y - p.y, p.x - centre.x) * 180.0 / std::numbers::pi;
-            return std::fmod(degrees - hand + 720.0, 360.0);
-        };
-        c.paint({centre.x - radius, centre.y - radius, centre.x + radius, centre.y + radius,
-                 [=](Point p) { return std::hypot(p.x - centre.x, p.y - centre.y) <= radius && behindHand(p) <= 90; }},
-                kBlue, [=](Point p) { return 200.0 / 255 * (1 - behindHand(p) / 90); });
+        // The trail behind the hand fades out over a quarter turn: the
+        // quarter of the disc between the hand and the radius a quarter turn
+        // anticlockwise from it.
+        const Point from = onCircle({0, 0}, 1, 1, hand);
+        const Point to = onCircle({0, 0}, 1, 1, hand + 90);
+        const Shape disk = disc(centre, radius);
+        c.paint({disk.left, disk.top, disk.right, disk.bottom,
+                 [=](Point p) {
+                     const Point v{p.x - centre.x, p.y - centre.y};
+                     return std::max({disk.distance(p), v.y * from.x - v.x * from.y, v.x * to.y - v.y * to.x});
+                 }},
+                kBlue, [=](Point p) {
+                    const double degrees = std::atan2(centre.y - p.y, p.x - centre.x) * 180.0 / std::numbers::pi;
+                    return 200.0 / 255 * std::max(0.0, 1 - std::fmod(degrees - hand + 720.0, 360.0) / 90);
+                });
         sheet(c, {0.33, 0.27}, 0.34, 0.46, kInk);
         c.paint(stroke({centre, onCircle(centre, radius, radius, hand)}, 0.05, Cap::Round), kBlue);
     });
