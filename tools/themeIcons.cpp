@@ -1,14 +1,13 @@
-// Draws the program's icon with the program's own drawing code and writes it
-// as the PNGs an icon theme holds: <folder>/<n>x<n>/apps/<name>.png for each
-// size given. Run at build time, without a display:
+// Draws the program's icon with the program's own renderer and writes it as
+// the PNGs an icon theme holds: <folder>/<n>x<n>/apps/<name>.png for each
+// size given. Run at build time; needs no display.
 //
-//   QT_QPA_PLATFORM=offscreen themeIcons <folder> <name> <size>...
+//   themeIcons <folder> <name> <size>...
 
-#include "ui/qt/Pictures.h"
+#include "view/artwork.h"
 
 #include <QDir>
-#include <QGuiApplication>
-#include <QPixmap>
+#include <QImage>
 #include <QString>
 
 #include <cstdio>
@@ -19,7 +18,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        QGuiApplication application(argc, argv);
         const QString folder = QString::fromLocal8Bit(argv[1]);
         const QString name = QString::fromLocal8Bit(argv[2]);
         for (int i = 3; i < argc; ++i) {
@@ -31,7 +29,8 @@ int main(int argc, char** argv) {
             }
             const QString apps = QStringLiteral("%1/%2x%2/apps").arg(folder).arg(size);
             const QString file = QStringLiteral("%1/%2.png").arg(apps, name);
-            const QPixmap picture = ui::pictures::applicationIcon(size);
+            const view::artwork::Image icon = view::artwork::applicationIcon(size);
+            const QImage picture(icon.rgba.data(), icon.size, icon.size, icon.size * 4, QImage::Format_RGBA8888);
             if (!QDir().mkpath(apps) || picture.width() != size || !picture.save(file, "PNG")) {
                 std::fprintf(stderr, "themeIcons: cannot write %s\n", qPrintable(file));
                 return 1;

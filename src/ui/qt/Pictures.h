@@ -1,8 +1,7 @@
 #pragma once
-// The program's pictures, drawn in code so that nothing has to lie beside the
-// executable: the logo, the five state icons, the 18 frames of the busy
-// animation and the window icon. Every picture is a sheet of paper with a
-// folded corner, the watched file, with a badge or an eye on it.
+// The program's pictures (view/artwork.h) as Qt images, at the screen's
+// device pixel ratio: the logo, the five state icons, the 18 frames of the
+// busy animation and the window icon.
 
 #include <QIcon>
 #include <QPixmap>
@@ -21,8 +20,7 @@ std::vector<QPixmap> animationFrames(qreal devicePixelRatio = 2.0);
 // The 48 px logo shown beside the title.
 QPixmap logo(qreal devicePixelRatio = 2.0);
 
-// The program's icon, `size` pixels square: the window's icon, and the icon
-// the installed program puts into the desktop's icon theme.
+// The program's icon, `size` pixels square.
 QPixmap applicationIcon(int size);
 
 // The window's icon at the usual sizes.

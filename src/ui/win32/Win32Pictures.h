@@ -1,8 +1,7 @@
 #pragma once
-// The program's pictures as icons, drawn with GDI at start-up in the spirit
-// of the Qt front end's: the logo, the five state icons and the 18 frames of
-// the busy animation. Each is drawn four times larger on a key colour and
-// reduced, which smooths its edges and gives it an alpha channel.
+// The program's pictures (view/artwork.h) as icons with an alpha channel,
+// at the window's DPI: the logo, the five state icons, the 18 frames of the
+// busy animation and the window's own picture.
 
 #include <windows.h>
 
