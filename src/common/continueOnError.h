@@ -5,10 +5,8 @@
 
 #include "platform/trail.h"
 
-#include <source_location>
-
 template <typename Step>
-void continueOnError(Step&& step, std::source_location at = std::source_location::current()) {
+void continueOnError(Step&& step, platform::CodePlace at = platform::CodePlace::here()) {
     try {
         step();
     } catch (...) {

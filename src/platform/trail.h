@@ -5,10 +5,20 @@
 // category, turned on by --verbose or QT_LOGGING_RULES; Windows: the
 // debugger's output), and then cheap to leave in any path.
 
-#include <source_location>
 #include <string_view>
 
 namespace platform {
+
+// A place in the code, taken where here() is called (also as a default
+// argument): the compilers' builtins, since not every standard library this
+// builds with has std::source_location.
+struct CodePlace {
+    const char* file = "";
+    unsigned line = 0;
+    static constexpr CodePlace here(const char* file = __builtin_FILE(), unsigned line = __builtin_LINE()) noexcept {
+        return {file, line};
+    }
+};
 
 // Receives one line of the trail, from any thread; must not throw.
 using TrailSink = void (*)(std::string_view line);
@@ -17,9 +27,9 @@ using TrailSink = void (*)(std::string_view line);
 void setTrailSink(TrailSink sink) noexcept;
 
 // Writes `what` happened at `at`.
-void trail(std::string_view what, std::source_location at = std::source_location::current()) noexcept;
+void trail(std::string_view what, CodePlace at = CodePlace::here()) noexcept;
 
 // Inside a catch block: writes what the exception being handled says.
-void trailCurrentException(std::source_location at = std::source_location::current()) noexcept;
+void trailCurrentException(CodePlace at = CodePlace::here()) noexcept;
 
 } // namespace platform

@@ -6,10 +6,13 @@
 
 #include "view/listColumns.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace view {
 
@@ -156,6 +159,21 @@ constexpr const ControlDesign* findControl(std::string_view name) noexcept {
         }
     }
     return nullptr;
+}
+
+// The controls that have a window, as positions in kMainWindowControls, in
+// their tab order.
+inline std::vector<std::size_t> windowsInTabOrder() {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < kMainWindowControls.size(); ++i) {
+        if (kMainWindowControls[i].rect) {
+            order.push_back(i);
+        }
+    }
+    std::sort(order.begin(), order.end(), [](std::size_t x, std::size_t y) {
+        return *kMainWindowControls[x].tabIndex < *kMainWindowControls[y].tabIndex;
+    });
+    return order;
 }
 
 namespace detail {

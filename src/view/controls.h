@@ -15,6 +15,7 @@
 //   noexcept. A handler run by a setter must not throw: the core catches at
 //   its handlers' entry.
 
+#include "platform/trail.h"
 #include "watch/changeRecord.h"
 
 #include <cstdint>
@@ -26,6 +27,19 @@ namespace view {
 
 // A handler slot: the core sets it once, the control calls it.
 using Handler = std::function<void()>;
+
+// Runs a handler from a front end's event. Nothing thrown may cross into the
+// toolkit's or the system's dispatch; the core reports its own errors at its
+// handlers' entry, so whatever still arrives here is dropped (into the trail).
+inline void runHandler(const Handler& handler) noexcept {
+    try {
+        if (handler) {
+            handler();
+        }
+    } catch (...) {
+        platform::trailCurrentException();
+    }
+}
 
 class CheckBox {
 public:

@@ -16,19 +16,19 @@ void setTrailSink(TrailSink sink) noexcept {
     g_sink.store(sink, std::memory_order_release);
 }
 
-void trail(std::string_view what, std::source_location at) noexcept {
+void trail(std::string_view what, CodePlace at) noexcept {
     const TrailSink sink = g_sink.load(std::memory_order_acquire);
     if (sink == nullptr) {
         return;
     }
     try {
-        std::string_view file = at.file_name();
+        std::string_view file = at.file;
         if (const auto slash = file.find_last_of("/\\"); slash != std::string_view::npos) {
             file.remove_prefix(slash + 1);
         }
         std::string line(file);
         line += ':';
-        line += std::to_string(at.line());
+        line += std::to_string(at.line);
         line += ": ";
         line += what;
         sink(line);
@@ -37,7 +37,7 @@ void trail(std::string_view what, std::source_location at) noexcept {
     }
 }
 
-void trailCurrentException(std::source_location at) noexcept {
+void trailCurrentException(CodePlace at) noexcept {
     const auto current = std::current_exception();
     if (current == nullptr || g_sink.load(std::memory_order_acquire) == nullptr) {
         return;

@@ -8,7 +8,6 @@
 #include "ui/qt/QtPictureBox.h"
 #include "ui/qt/QtTextBox.h"
 #include "ui/qt/QtTimer.h"
-#include "ui/qt/RunHandler.h"
 #include "ui/qt/Twips.h"
 #include "view/controlTable.h"
 
@@ -126,9 +125,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_adapters(std::make_
     setFixedSize(twipsToPixels(form.clientWidth), twipsToPixels(form.clientHeight));
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
 
-    std::vector<std::pair<int, QWidget*>> tabs;
+    std::vector<QWidget*> widgets;
     for (const auto& design : view::kMainWindowControls) {
         QWidget* widget = createControl(design);
+        widgets.push_back(widget);
         if (widget == nullptr) {
             continue;
         }
@@ -137,11 +137,15 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_adapters(std::make_
         widget->setFont(qtFont(design.font));
         widget->setGeometry(twipsToPixels(rect.left), twipsToPixels(rect.top), twipsToPixels(rect.width),
                             twipsToPixels(rect.height));
-        tabs.emplace_back(*design.tabIndex, widget);
     }
-    std::sort(tabs.begin(), tabs.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    for (std::size_t i = 0; i + 1 < tabs.size(); ++i) {
-        QWidget::setTabOrder(tabs[i].second, tabs[i + 1].second);
+    QWidget* previous = nullptr;
+    for (const std::size_t index : view::windowsInTabOrder()) {
+        if (QWidget* widget = widgets[index]) {
+            if (previous != nullptr) {
+                QWidget::setTabOrder(previous, widget);
+            }
+            previous = widget;
+        }
     }
     nameForAssistiveTechnology(*this);
 }
@@ -296,13 +300,13 @@ void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && onResize) {
         // Hiding from inside the state change confuses some window managers.
-        QTimer::singleShot(0, this, [this] { runHandler(onResize); });
+        QTimer::singleShot(0, this, [this] { view::runHandler(onResize); });
     }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
-    runHandler(onClose);
+    view::runHandler(onClose);
 }
 
 } // namespace ui

@@ -1,11 +1,9 @@
 #include "ui/qt/QtCheckBox.h"
 
-#include "ui/qt/RunHandler.h"
-
 namespace ui {
 
 QtCheckBox::QtCheckBox(TwoStateCheckBox* box) : m_box(box) {
-    QObject::connect(box, &QCheckBox::stateChanged, box, [this](int) { runHandler(onClick); });
+    QObject::connect(box, &QCheckBox::stateChanged, box, [this](int) { view::runHandler(onClick); });
 }
 
 int QtCheckBox::value() const noexcept {

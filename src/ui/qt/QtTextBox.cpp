@@ -1,11 +1,9 @@
 #include "ui/qt/QtTextBox.h"
 
-#include "ui/qt/RunHandler.h"
-
 namespace ui {
 
 QtTextBox::QtTextBox(QLineEdit* edit) : m_edit(edit) {
-    QObject::connect(edit, &QLineEdit::textChanged, edit, [this](const QString&) { runHandler(onChange); });
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [this](const QString&) { view::runHandler(onChange); });
 }
 
 std::string QtTextBox::text() const noexcept {

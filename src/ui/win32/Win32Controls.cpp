@@ -55,7 +55,7 @@ void Win32CheckBox::setValue(int value) noexcept {
         return;
     }
     ::SendMessageW(m_window, BM_SETCHECK, state, 0);
-    runHandler(onClick);
+    view::runHandler(onClick);
 }
 
 void Win32CheckBox::clicked() noexcept {
@@ -90,7 +90,7 @@ void Win32TextBox::setText(const std::string& text) noexcept {
         m_settingText = false;
         return;
     }
-    runHandler(onChange);
+    view::runHandler(onChange);
 }
 
 void Win32TextBox::changed() noexcept {
@@ -107,7 +107,7 @@ void Win32TextBox::changed() noexcept {
         platform::trailCurrentException();
         return;
     }
-    runHandler(onChange);
+    view::runHandler(onChange);
 }
 
 Win32Timer::~Win32Timer() {
@@ -139,7 +139,7 @@ void Win32Timer::fired() noexcept {
         return;
     }
     ++m_running;
-    runHandler(onTick);
+    view::runHandler(onTick);
     --m_running;
 }
 

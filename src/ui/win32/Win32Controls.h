@@ -3,7 +3,6 @@
 // (view/controls.h) and the notifications the main window hands them.
 
 #include "log/LogRows.h"
-#include "platform/trail.h"
 #include "view/controls.h"
 
 #include <windows.h>
@@ -13,18 +12,6 @@
 #include <string>
 
 namespace ui::win32 {
-
-// Nothing thrown may cross into the system's dispatch; the core reports its
-// own errors at its handlers' entry, so whatever still arrives here is dropped.
-inline void runHandler(const view::Handler& handler) noexcept {
-    try {
-        if (handler) {
-            handler();
-        }
-    } catch (...) {
-        platform::trailCurrentException();
-    }
-}
 
 // A window's text in UTF-8.
 std::string windowText(HWND window);
@@ -41,7 +28,7 @@ private:
 class Win32Button final : public view::Button {
 public:
     // BN_CLICKED.
-    void clicked() noexcept { runHandler(onClick); }
+    void clicked() noexcept { view::runHandler(onClick); }
 };
 
 // A three-state button that the program advances itself: a click toggles

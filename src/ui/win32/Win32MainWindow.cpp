@@ -266,14 +266,7 @@ void MainWindow::createControls() {
     auto& c = *m_controls;
     const auto& table = view::kMainWindowControls;
     // Created in tab order: the dialog keys walk the windows in the order they were made.
-    std::vector<std::size_t> order;
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        if (table[i].rect) {
-            order.push_back(i);
-        }
-    }
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t x, std::size_t y) { return *table[x].tabIndex < *table[y].tabIndex; });
+    const auto order = view::windowsInTabOrder();
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     for (const std::size_t index : order) {
         const auto& design = table[index];
@@ -563,7 +556,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case kRunResize:
-        runHandler(onResize);
+        view::runHandler(onResize);
         return 0;
     case WM_DPICHANGED:
         changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -581,7 +574,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CLOSE:
         // The window disappears at once; the program ends once the core has unloaded.
-        runHandler(onClose);
+        view::runHandler(onClose);
         ::ShowWindow(m_window, SW_HIDE);
         return 0;
     default:
