@@ -191,6 +191,16 @@ void frmMain::Form_Load() {
     followWatchedFile();
 }
 
+int frmMain::run(const std::function<void()>& show, const std::function<int()>& turnLoop) {
+    Form_Load();
+    show();
+    const int status = turnLoop();
+    // The settings store writes in the background: what it was asked to
+    // write last reaches the file before the program ends.
+    flushIniWrites(kSettingsFlushLimit);
+    return status;
+}
+
 void frmMain::Form_Resize() {
     // Hidden only where the tray icon can bring it back; elsewhere the window
     // stays minimised in the task bar.

@@ -23,6 +23,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -64,6 +65,11 @@ public:
     // Start-up, layout and shutdown (frmMain.cpp).
     void Form_Load();
     void Form_Resize();
+    // The window's whole life, for a front end's main(): loaded, shown with
+    // `show`, the message loop turned by `turnLoop` until the program may end,
+    // and the settings written last on the disk before it does. `turnLoop`'s
+    // exit code.
+    int run(const std::function<void()>& show, const std::function<int()>& turnLoop);
     void Form_Unload();
 
     // Commands (frmMainCommands.cpp).

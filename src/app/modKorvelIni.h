@@ -41,3 +41,6 @@ std::optional<std::string> SettingsFileProblem(const std::string& IniFile);
 // reached its file: true when they all have. When some have not, says so on
 // standard error. The program calls it once it has stopped asking for writes.
 bool flushIniWrites(std::chrono::milliseconds timeout) noexcept;
+
+// How long the program waits at its end for the settings still being written.
+inline constexpr std::chrono::seconds kSettingsFlushLimit{10};

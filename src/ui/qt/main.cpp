@@ -35,7 +35,6 @@ bool hasDisplay() {
 }
 
 // How long the program waits at its end for settings still being written.
-constexpr std::chrono::seconds kSettingsFlushLimit{10};
 
 // --help and --version: the text on standard output, and whether it got there.
 int print(const std::string& text) {
@@ -110,16 +109,11 @@ int main(int argc, char** argv) {
         frmMain form(window.controls(), host);
         window.onClose = [&form] { form.Form_Unload(); };
         ui::closeOnEndSignals(window);
-        form.Form_Load();
-        window.show();
         if (instance) {
+            // Answered from the event loop, so only once the window is loaded.
             instance->onRequest = [&form] { return form.bringForward(); };
         }
-        const int status = QApplication::exec();
-        // The settings store writes in the background: what it was asked to
-        // write last reaches the file before the program ends.
-        flushIniWrites(kSettingsFlushLimit);
-        return status;
+        return form.run([&window] { window.show(); }, [] { return QApplication::exec(); });
     } catch (...) {
         platform::trailCurrentException();
         std::fprintf(stderr, "Sentrel: an unexpected error ended the program.\n");

@@ -18,7 +18,6 @@
 namespace {
 
 // How long the program waits at its end for settings still being written.
-constexpr std::chrono::seconds kSettingsFlushLimit{10};
 
 struct Session {
     ui::win32::MainWindow& window;
@@ -91,13 +90,12 @@ int runProgram() {
     window.onClose = [&form] { form.Form_Unload(); };
     Session session{window, host, form};
     ::SetWindowSubclass(window.handle(), endWithSession, 1, reinterpret_cast<DWORD_PTR>(&session));
-    form.Form_Load();
-    window.show();
-    const int status = loop.run();
-    ::RemoveWindowSubclass(window.handle(), endWithSession, 1);
-    // The settings store writes in the background: what it was asked to
-    // write last reaches the file before the program ends.
-    flushIniWrites(kSettingsFlushLimit);
+    const int status = form.run([&window] { window.show(); },
+                                [&] {
+                                    const int code = loop.run();
+                                    ::RemoveWindowSubclass(window.handle(), endWithSession, 1);
+                                    return code;
+                                });
     return status;
 }
 
