@@ -868,7 +868,14 @@ TEST_F(FileEventsTest, OutOfSightTheProberKeepsTheIntervalAndGivesItBack) {
         EXPECT_EQ(view.Timer1.interval(), 10000);
         EXPECT_TRUE(pumpUntil([&] { return !form->probeUnderWay(); }));
     }
-    EXPECT_EQ(rows(), rowsAfterTheSave);
+    EXPECT_EQ(rows(), rowsAfterTheSave) << [&] {
+        std::string shown;
+        for (std::size_t i = 0; i < rows(); ++i) {
+            shown += view.lstLog.shown(i).record.state + " " + view.lstLog.shown(i).record.sizeInBytes + " " +
+                     view.lstLog.shown(i).record.dateModified + "; ";
+        }
+        return shown;
+    }();
 }
 
 // --- log commands -----------------------------------------------------------------

@@ -139,6 +139,13 @@ bool heldByOtherProcess(int fd, const struct stat& info) {
         if (thisProcessHoldsBesides(fd, info.st_dev, info.st_ino)) {
             return posix::anyOtherProcessHolds(info.st_dev, info.st_ino);
         }
+        // None of ours now; but one of ours (the copier's, say) may have
+        // been closed since the lease was refused. Asked once more, only
+        // other processes can refuse it.
+        if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+            ::fcntl(fd, F_SETLEASE, F_UNLCK);
+            return false;
+        }
         return true;
     }
     // Refused for another reason: not the file's owner (EACCES), or a file
