@@ -2,8 +2,8 @@
 // answering: the session ending (SIGTERM) still ends it, and what it recorded
 // before the file system hung is in its Log.csv.
 
+#include "support/childProcess.h"
 #include "support/posix/hungFileSystem.h"
-#include "support/posix/spawnedProcess.h"
 #include "support/tempDir.h"
 #include "support/waitFor.h"
 
@@ -27,7 +27,7 @@ std::size_t lineCount(const std::string& text) {
 }
 
 // Each thread of a process with its name, state and where it waits in the kernel.
-std::string describeThreads(pid_t pid) {
+std::string describeThreads(unsigned long pid) {
     std::string text;
     std::error_code error;
     const auto tasks = std::filesystem::path("/proc") / std::to_string(pid) / "task";
@@ -48,7 +48,7 @@ std::string describeThreads(pid_t pid) {
 }
 
 TEST(HungFileSystemEndToEnd, TheSessionEndingEndsTheProgramWhileTheWatchedFileHangs) {
-    std::optional<testsupport::SpawnedProcess> sentrel; // killed, if it must be, after the release
+    std::optional<testsupport::ChildProcess> sentrel; // killed, if it must be, after the release
     testsupport::HungFileSystem fs;
     if (fs.unavailable()) {
         GTEST_SKIP() << fs.whyNot();
@@ -62,7 +62,7 @@ TEST(HungFileSystemEndToEnd, TheSessionEndingEndsTheProgramWhileTheWatchedFileHa
     app.write("Settings.ini",
               "[Main]\r\nINTERVAL=50\r\nMONITOR=1\r\nCOPY=0\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    sentrel = testsupport::SpawnedProcess::start({program.string()}, output.path("sentrel.txt"));
+    sentrel = testsupport::ChildProcess::start({program.string()}, output.path("sentrel.txt"));
     ASSERT_TRUE(sentrel.has_value());
 
     const auto log = app.path("Log.csv");
@@ -75,7 +75,7 @@ TEST(HungFileSystemEndToEnd, TheSessionEndingEndsTheProgramWhileTheWatchedFileHa
     sentrel->signal(SIGTERM);
     const auto ended = sentrel->waitFor(5s);
     EXPECT_TRUE(ended.has_value()) << "the program did not end within 5 s of SIGTERM while the file system hung:\n"
-                                   << describeThreads(sentrel->pid());
+                                   << describeThreads(sentrel->id());
     if (ended) {
         EXPECT_EQ(*ended, 0) << testsupport::readFile(output.path("sentrel.txt"));
     }

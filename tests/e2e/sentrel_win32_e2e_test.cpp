@@ -5,6 +5,7 @@
 
 #include "platform/profile.h"
 #include "platform/win32/text.h"
+#include "support/childProcess.h"
 #include "support/fileHolder.h"
 #include "support/tempDir.h"
 #include "support/waitFor.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,31 +50,10 @@ std::vector<std::string> lines(const std::string& text) {
 // sentrel.exe running from `folder`; ended at once if a test leaves it running.
 class Program {
 public:
-    explicit Program(const TempDir& folder) {
-        std::wstring commandLine = L"\"" + (folder.fsPath() / "sentrel.exe").wstring() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &info)) {
-            ::CloseHandle(info.hThread);
-            m_process = info.hProcess;
-            m_id = info.dwProcessId;
-        }
-    }
-    ~Program() {
-        if (m_process != nullptr) {
-            if (::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
-                ::TerminateProcess(m_process, 3);
-                ::WaitForSingleObject(m_process, INFINITE);
-            }
-            ::CloseHandle(m_process);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
+    explicit Program(const TempDir& folder)
+        : m_process(testsupport::ChildProcess::start({folder.path("sentrel.exe")})) {}
 
-    bool started() const { return m_process != nullptr; }
+    bool started() const { return m_process.has_value(); }
 
     // Closes the program's visible windows as the user's close box does, and
     // waits for it to end; its exit code, or -1 when it did not end.
@@ -113,7 +94,7 @@ private:
         struct Search {
             DWORD id;
             std::vector<HWND> found;
-        } search{m_id, {}};
+        } search{static_cast<DWORD>(m_process->id()), {}};
         ::EnumWindows(
             [](HWND window, LPARAM data) -> BOOL {
                 auto& wanted = *reinterpret_cast<Search*>(data);
@@ -140,16 +121,9 @@ private:
         return text;
     }
 
-    int exitCode() const {
-        if (::WaitForSingleObject(m_process, 60000) != WAIT_OBJECT_0) {
-            return -1;
-        }
-        DWORD code = 0;
-        return ::GetExitCodeProcess(m_process, &code) ? static_cast<int>(code) : -1;
-    }
+    int exitCode() { return m_process->waitFor(std::chrono::seconds(60)).value_or(-1); }
 
-    HANDLE m_process = nullptr;
-    DWORD m_id = 0;
+    std::optional<testsupport::ChildProcess> m_process;
     std::string m_report;
 };
 

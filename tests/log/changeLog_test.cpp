@@ -5,10 +5,12 @@
 #include "support/tempDir.h"
 #include "support/unprivileged.h"
 #include "view/listColumns.h"
+#include "watch/observeFile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,26 @@ TEST(LogLine, FieldsInLogOrderWithTheSizesReversedAgainstTheView) {
               (std::vector<std::string>{"06/12/2026 06:41:39", "Free", "1.5 kb", "1536", "05/12/2026 17:02:11"}));
     EXPECT_EQ(buildLogLine(recordTexts(row.state, row.values, row.formats.get()), viewRow[0]),
               "06/12/2026 06:41:39,Free,1536,1.5 kb,05/12/2026 17:02:11");
+}
+
+// Each state as a tick writes it: the log line made from a look's record and
+// the row the list shows for the same look hold the same texts, and no two
+// states read alike.
+TEST(LogLine, EveryStateReadsTheSameInTheLogAsInTheList) {
+    const testsupport::FakeClock clock;
+    std::set<std::string> names;
+    for (const auto state : {modSentrel::fsFree, modSentrel::fsOpen, modSentrel::fsError, modSentrel::fsNoFile}) {
+        const auto seen = watch::describe({state, 1536, platform::LocalDateTime{2026, 12, 5, 17, 2, 11}, {}}, clock);
+        const ChangeRow row{clock.time, seen.state, seen.values, seen.formats};
+        std::vector<std::string> shown;
+        for (const auto& column : view::kListColumns) {
+            shown.emplace_back(columnText(row, column.column));
+        }
+        EXPECT_EQ(buildLogLine(seen.record, shown[0]),
+                  shown[0] + "," + shown[1] + "," + shown[3] + "," + shown[2] + "," + shown[4]);
+        names.insert(shown[1]);
+    }
+    EXPECT_EQ(names.size(), 4U);
 }
 
 TEST(LogLine, NothingIsQuotedSoACommaInAFieldAddsAField) {

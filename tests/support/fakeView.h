@@ -1,9 +1,11 @@
 #pragma once
-// The main window's controls without a toolkit: they keep their values, run
-// their handlers exactly as real controls do (at once, and only when a value
-// really changes), and let tests fire events by hand.
+// The main window's controls without a toolkit: they start as the control
+// table designs them, keep their values, run their handlers exactly as real
+// controls do (at once, only when a value really changes, and nothing a
+// handler throws gets out), and let tests fire events by hand.
 
 #include "app/frmMain.h"
+#include "view/controlTable.h"
 #include "view/controls.h"
 
 #include <string>
@@ -11,17 +13,21 @@
 
 namespace testsupport {
 
+inline const view::ControlDesign& designOf(std::string_view name) {
+    return *view::findControl(name);
+}
+
 class FakeCheckBox : public view::CheckBox {
 public:
     int value() const noexcept override { return m_value; }
     void setValue(int value) noexcept override {
         if (value != m_value) {
             m_value = value;
-            if (onClick) {
-                onClick();
-            }
+            view::runHandler(onClick);
         }
     }
+    // The user's click: ticks a box that is not ticked, greyed or not.
+    void click() noexcept { setValue(m_value == 1 ? 0 : 1); }
 
 private:
     int m_value = 0;
@@ -29,39 +35,41 @@ private:
 
 class FakeTextBox : public view::TextBox {
 public:
-    explicit FakeTextBox(std::string text = {}) : m_text(std::move(text)) {}
+    explicit FakeTextBox(std::string_view name)
+        : m_text(designOf(name).text), m_readOnly(name == "txtFileName") {} // its path is chosen, never typed
     std::string text() const noexcept override { return m_text; }
     void setText(const std::string& text) noexcept override {
         if (text != m_text) {
             m_text = text;
-            if (onChange) {
-                onChange();
-            }
+            view::runHandler(onChange);
+        }
+    }
+    // Keys typed at the end of the text.
+    void type(const std::string& keys) noexcept {
+        if (!m_readOnly) {
+            setText(m_text + keys);
         }
     }
 
 private:
     std::string m_text;
+    bool m_readOnly;
 };
 
 class FakeLabel : public view::Label {
 public:
     void setCaption(const std::string& caption) noexcept override { text = caption; }
-    std::string text;
+    std::string text{designOf("lblSubTitle").text};
 };
 
 class FakeButton : public view::Button {
 public:
-    void click() {
-        if (onClick) {
-            onClick();
-        }
-    }
+    void click() noexcept { view::runHandler(onClick); }
 };
 
 class FakeTimer : public view::Timer {
 public:
-    explicit FakeTimer(std::int32_t interval) : m_interval(interval) {}
+    explicit FakeTimer(std::string_view name) : m_interval(designOf(name).value) {}
     bool enabled() const noexcept override { return m_enabled; }
     void setEnabled(bool enabled) noexcept override { m_enabled = enabled; }
     std::int32_t interval() const noexcept override { return m_interval; }
@@ -71,7 +79,7 @@ public:
         if (!m_enabled || m_interval <= 0 || !onTick) {
             return false;
         }
-        onTick();
+        view::runHandler(onTick);
         if (afterTick) {
             afterTick();
         }
@@ -115,7 +123,8 @@ public:
         std::int32_t left, top, right, bottom;
         view::Colour colour;
     };
-    FakePictureBox(std::int32_t width, std::int32_t height) : m_width(width), m_height(height) {}
+    explicit FakePictureBox(std::string_view name)
+        : m_width(designOf(name).rect->width), m_height(designOf(name).rect->height) {}
     std::int32_t width() const noexcept override { return m_width; }
     std::int32_t height() const noexcept override { return m_height; }
     void clear() noexcept override {
@@ -144,20 +153,25 @@ public:
     view::WindowState state() const noexcept override { return m_state; }
     void setState(view::WindowState state) noexcept override {
         m_state = state;
-        if (onResize) {
-            onResize();
-        }
+        view::runHandler(onResize);
     }
     void show() noexcept override { visible = true; }
     void hide() noexcept override { visible = false; }
     void bringToFront() noexcept override { ++broughtToFront; }
+    // Queued, as the system queues it: the window closes in closeQueued().
     void close() noexcept override { ++closeRequests; }
     bool canHideToTray() const noexcept override { return trayAvailable; }
+    void closeQueued() noexcept {
+        for (; closed < closeRequests; ++closed) {
+            visible = false;
+        }
+    }
 
-    std::string caption;
+    std::string caption{view::kMainWindow.caption};
     bool visible = false;
     int broughtToFront = 0;
     int closeRequests = 0;
+    int closed = 0;
     bool trayAvailable = true;
 
 private:
@@ -168,16 +182,16 @@ private:
 struct FakeMainWindow {
     FakeWindow window;
     FakeLabel lblSubTitle;
-    FakePictureBox picAni{480, 480};
-    FakePictureBox picProgress{10845, 135};
+    FakePictureBox picAni{"picAni"};
+    FakePictureBox picProgress{"picProgress"};
     FakeButton cmdMonitorOpen, cmdOpenFolder, cmdMakeCopy, cmdFolderCopiesOpen, cmdOpenLog, cmdClearLogView,
         cmdFileOpen;
     FakeCheckBox chkMonitor, chkMakeCopy, chkBalloonTip, chkNotify, chkBeep, chkFollowLog;
-    FakeTextBox txtInterval{"500"};
-    FakeTextBox txtFileName;
+    FakeTextBox txtInterval{"txtInterval"};
+    FakeTextBox txtFileName{"txtFileName"};
     FakeListView lstLog;
-    FakeTimer Timer1{500};
-    FakeTimer Timer2{10};
+    FakeTimer Timer1{"Timer1"};
+    FakeTimer Timer2{"Timer2"};
 
     frmMainControls controls() {
         return {window,         lblSubTitle,     picAni,      picProgress,

@@ -54,13 +54,6 @@ TEST(FormatFileSize, UsesTheLocalesDecimalSeparator) {
     EXPECT_EQ(FormatFileSize("1536,0", ","), "1,5 kb");
 }
 
-TEST(StateText, NamesEveryCode) {
-    EXPECT_EQ(watch::stateText(fsFree), "Free");
-    EXPECT_EQ(watch::stateText(fsOpen), "Open");
-    EXPECT_EQ(watch::stateText(fsError), "Error");
-    EXPECT_EQ(watch::stateText(fsNoFile), "No File");
-}
-
 class ProbeTest : public ::testing::Test {
 protected:
     TempDir dir;

@@ -3,77 +3,94 @@
 #include "common/modKorvel.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
+#include <thread>
 
 extern char** environ;
 
 namespace testsupport {
 
-struct ChildProcess::Handle {
-    pid_t pid = -1;
-    bool ended = false;
-    int exitCode = -1;
-};
-
-std::optional<ChildProcess> ChildProcess::start(const std::vector<std::string>& args) {
+std::optional<ChildProcess> ChildProcess::start(const std::vector<std::string>& args, const std::string& output) {
     std::vector<char*> argv;
     for (const auto& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawnattr_init(&attributes);
+    if (!output.empty()) {
+        ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                           0644);
+        ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    }
+    // The child starts with no signal blocked and the usual actions for the
+    // signals tests send, whatever the test process set for itself.
+    sigset_t none;
+    sigset_t usual;
+    sigemptyset(&none);
+    sigemptyset(&usual);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGPIPE}) {
+        sigaddset(&usual, number);
+    }
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setsigdefault(&attributes, &usual);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    const int failed = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    ::posix_spawnattr_destroy(&attributes);
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) {
         return std::nullopt;
     }
     ChildProcess child;
-    child.m_handle = new Handle{pid};
+    child.m_id = static_cast<unsigned long>(pid);
     return child;
 }
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept : m_handle(other.m_handle) {
-    other.m_handle = nullptr;
-}
-
-ChildProcess::~ChildProcess() {
-    if (m_handle != nullptr && !m_handle->ended) {
-        ::kill(m_handle->pid, SIGKILL);
-        wait();
+std::optional<int> ChildProcess::reap(std::optional<std::chrono::milliseconds> limit) {
+    if (!running()) {
+        return m_id != 0 ? m_status : -1;
     }
-    delete m_handle;
-}
-
-int ChildProcess::wait() {
-    if (m_handle == nullptr) {
-        return -1;
-    }
-    if (!m_handle->ended) {
+    const auto deadline = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
+    const auto pid = static_cast<pid_t>(m_id);
+    for (;;) {
         int status = 0;
-        while (::waitpid(m_handle->pid, &status, 0) < 0 && errno == EINTR) {
+        const pid_t ended = ::waitpid(pid, &status, limit ? WNOHANG : 0);
+        if (ended == pid) {
+            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return m_status;
         }
-        m_handle->ended = true;
-        m_handle->exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (ended < 0 && errno != EINTR) {
+            m_status = -1; // not ours to wait for any more
+            return m_status;
+        }
+        if (limit && std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        if (limit && ended == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
-    return m_handle->exitCode;
 }
 
-int ChildProcess::terminate() {
-    if (m_handle != nullptr && !m_handle->ended) {
-        ::kill(m_handle->pid, SIGTERM);
-    }
-    return wait();
+void ChildProcess::end(bool atOnce) {
+    signal(atOnce ? SIGKILL : SIGTERM);
 }
 
-int ChildProcess::kill() {
-    if (m_handle != nullptr && !m_handle->ended) {
-        ::kill(m_handle->pid, SIGKILL);
+void ChildProcess::signal(int number) const {
+    if (running()) {
+        ::kill(static_cast<pid_t>(m_id), number);
     }
-    return wait();
 }
+
+void ChildProcess::release() noexcept {}
 
 std::string helperProgram(const std::string& name) {
     return modKorvel::AppFolder().value_or("./") + name;

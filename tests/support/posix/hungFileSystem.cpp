@@ -53,7 +53,7 @@ HungFileSystem::HungFileSystem(Inodes inodes) : m_root(std::make_unique<TempDir>
     if (inodes == Inodes::NewOnEveryLook) {
         arguments.insert(arguments.begin() + 1, "--renumber");
     }
-    m_process = SpawnedProcess::start(arguments, m_log);
+    m_process = ChildProcess::start(arguments, m_log);
     if (!m_process) {
         m_whyNot = "the helper program " + program + " could not be started";
         return;
@@ -96,7 +96,7 @@ void HungFileSystem::unmount() {
     if (isMounted()) {
         if (::geteuid() == 0) {
             ::umount2(m_mountPoint.c_str(), MNT_DETACH);
-        } else if (auto helper = SpawnedProcess::start({"/bin/fusermount3", "-u", "-z", m_mountPoint}, m_log)) {
+        } else if (auto helper = ChildProcess::start({"/bin/fusermount3", "-u", "-z", m_mountPoint}, m_log)) {
             helper->waitFor(10s);
         }
     }

@@ -6,7 +6,7 @@
 // helper program has ended, whatever state the test left it in. It can also
 // be a file system that gives its files new inode numbers all the time.
 
-#include "support/posix/spawnedProcess.h"
+#include "support/childProcess.h"
 #include "support/tempDir.h"
 
 #include <memory>
@@ -63,7 +63,7 @@ private:
     std::string m_mountPoint;
     std::string m_stateFile;
     std::string m_log;
-    std::optional<SpawnedProcess> m_process;
+    std::optional<ChildProcess> m_process;
     bool m_mounted = false;
     bool m_unavailable = false;
     std::string m_whyNot;

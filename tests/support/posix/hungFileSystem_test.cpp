@@ -4,7 +4,6 @@
 
 #include "support/childProcess.h"
 #include "support/posix/hungFileSystem.h"
-#include "support/posix/spawnedProcess.h"
 #include "support/tempDir.h"
 #include "support/waitFor.h"
 
@@ -28,7 +27,7 @@ TEST(HungFileSystem, ServesItsFolderAndHangsUntilReleased) {
     std::atomic<bool> answered{false};
     // Joined, and killed, after the file system has been released.
     std::optional<std::jthread> caller;
-    std::optional<testsupport::SpawnedProcess> holder;
+    std::optional<testsupport::ChildProcess> holder;
     testsupport::TempDir markers;
     testsupport::HungFileSystem fs;
     if (fs.unavailable()) {
@@ -70,7 +69,7 @@ TEST(HungFileSystem, ServesItsFolderAndHangsUntilReleased) {
 
     // A process whose request hangs can still be ended.
     ASSERT_TRUE(fs.block());
-    holder = testsupport::SpawnedProcess::start(
+    holder = testsupport::ChildProcess::start(
         {testsupport::helperProgram("holdopen"), "hold", watched, "r", markers.path("ready"), markers.path("release")});
     ASSERT_TRUE(holder.has_value());
     ASSERT_TRUE(waitFor([&] { return fs.waitingRequests() >= 1; }, 5s));

@@ -26,15 +26,13 @@ std::wstring quoted(const std::wstring& arg) {
     return result + L"\"";
 }
 
+HANDLE processOf(std::uintptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
 } // namespace
 
-struct ChildProcess::Handle {
-    HANDLE process = nullptr;
-    bool ended = false;
-    int exitCode = -1;
-};
-
-std::optional<ChildProcess> ChildProcess::start(const std::vector<std::string>& args) {
+std::optional<ChildProcess> ChildProcess::start(const std::vector<std::string>& args, const std::string& output) {
     std::wstring commandLine;
     for (const auto& arg : args) {
         if (!commandLine.empty()) {
@@ -45,54 +43,56 @@ std::optional<ChildProcess> ChildProcess::start(const std::vector<std::string>& 
     const std::wstring program = platform::win32::wideFromUtf8(args.at(0));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    HANDLE outputFile = INVALID_HANDLE_VALUE;
+    if (!output.empty()) {
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        outputFile =
+            ::CreateFileW(platform::win32::wideFromUtf8(output).c_str(), FILE_APPEND_DATA,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (outputFile == INVALID_HANDLE_VALUE) {
+            return std::nullopt;
+        }
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = outputFile;
+        startup.hStdError = outputFile;
+    }
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info)) {
+    const BOOL started = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                          outputFile != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &startup, &info);
+    if (outputFile != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(outputFile);
+    }
+    if (!started) {
         return std::nullopt;
     }
     ::CloseHandle(info.hThread);
     ChildProcess child;
-    child.m_handle = new Handle{info.hProcess};
+    child.m_handle = reinterpret_cast<std::uintptr_t>(info.hProcess);
+    child.m_id = info.dwProcessId;
     return child;
 }
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept : m_handle(other.m_handle) {
-    other.m_handle = nullptr;
+std::optional<int> ChildProcess::reap(std::optional<std::chrono::milliseconds> limit) {
+    if (!running()) {
+        return m_id != 0 ? m_status : -1;
+    }
+    const DWORD timeout = limit ? static_cast<DWORD>(limit->count()) : INFINITE;
+    if (::WaitForSingleObject(processOf(m_handle), timeout) != WAIT_OBJECT_0) {
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    m_status = ::GetExitCodeProcess(processOf(m_handle), &code) ? static_cast<int>(code) : -1;
+    return m_status;
 }
 
-ChildProcess::~ChildProcess() {
-    if (m_handle != nullptr) {
-        if (!m_handle->ended) {
-            ::TerminateProcess(m_handle->process, 1);
-            wait();
-        }
-        ::CloseHandle(m_handle->process);
-    }
-    delete m_handle;
+void ChildProcess::end(bool /*atOnce*/) {
+    ::TerminateProcess(processOf(m_handle), 1);
 }
 
-int ChildProcess::wait() {
-    if (m_handle == nullptr) {
-        return -1;
-    }
-    if (!m_handle->ended) {
-        ::WaitForSingleObject(m_handle->process, INFINITE);
-        DWORD code = 0;
-        m_handle->exitCode = ::GetExitCodeProcess(m_handle->process, &code) ? static_cast<int>(code) : -1;
-        m_handle->ended = true;
-    }
-    return m_handle->exitCode;
-}
-
-int ChildProcess::terminate() {
-    if (m_handle != nullptr && !m_handle->ended) {
-        ::TerminateProcess(m_handle->process, 1);
-    }
-    return wait();
-}
-
-int ChildProcess::kill() {
-    return terminate();
+void ChildProcess::release() noexcept {
+    ::CloseHandle(processOf(m_handle));
+    m_handle = 0;
 }
 
 std::string helperProgram(const std::string& name) {

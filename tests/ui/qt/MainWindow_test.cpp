@@ -1,26 +1,22 @@
-// The Qt view: the main window as its control table designs it, the
-// handlers run by values set from code, the change list, the tray on
-// QSystemTrayIcon and the dialog filter.
+// The Qt view beside its contract (viewContract_qt_test.cpp): the main
+// window laid out as its control table designs it, its keyboard and
+// accessibility, the tray on QSystemTrayIcon, ticks during a tick's copy and
+// the dialog filter.
 
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
-#include "ui/qt/QtTimer.h"
 #include "ui/qt/QtTray.h"
 #include "ui/qt/Twips.h"
 
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
-#include "support/fakeClock.h"
 #include "support/qtWait.h"
 #include "support/tempDir.h"
 #include "tray/notifyIconProtocol.h"
 #include "view/controlTable.h"
 
-#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
 
@@ -58,15 +54,8 @@ private slots:
         ui::MainWindow window;
         const auto& form = view::kMainWindow;
         QCOMPARE(window.size(), QSize(ui::twipsToPixels(form.clientWidth), ui::twipsToPixels(form.clientHeight)));
-        QCOMPARE(window.windowTitle(), toQString(form.caption));
 
         for (const auto& design : view::kMainWindowControls) {
-            if (design.kind == view::ControlKind::Timer) {
-                auto* timer = window.findChild<ui::QtTimer*>(toQString(design.name));
-                QVERIFY(timer != nullptr);
-                QCOMPARE(timer->interval(), design.value);
-                QCOMPARE(timer->enabled(), design.enabled);
-            }
             if (!design.rect) {
                 continue;
             }
@@ -86,7 +75,6 @@ private slots:
             const bool input = design.kind != view::ControlKind::Label && design.kind != view::ControlKind::PictureBox;
             QCOMPARE((widget->focusPolicy() & Qt::TabFocus) != 0, input);
         }
-        QVERIFY(qobject_cast<QLineEdit*>(window.control("txtFileName"))->isReadOnly());
 
         const auto columns = view::findControl("lstLog")->columns;
         QCOMPARE(window.logModel()->columnCount(), static_cast<int>(columns.size()));
@@ -129,56 +117,6 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), tabStops[i % tabStops.size()].second->objectName());
         }
-    }
-
-    void valuesSetFromCodeRunTheHandlersOnlyOnChange() {
-        ui::MainWindow window;
-        auto controls = window.controls();
-        int clicks = 0;
-        int changes = 0;
-        controls.chkBeep.onClick = [&] { ++clicks; };
-        controls.txtInterval.onChange = [&] { ++changes; };
-        controls.chkBeep.setValue(1);
-        controls.chkBeep.setValue(1);
-        QCOMPARE(clicks, 1);
-        controls.chkBeep.setValue(2);
-        QCOMPARE(controls.chkBeep.value(), 2);
-        QCOMPARE(clicks, 2);
-        // A user's click on a greyed box ticks it; clicks never make it grey.
-        qobject_cast<QCheckBox*>(window.control("chkBeep"))->click();
-        QCOMPARE(controls.chkBeep.value(), 1);
-        qobject_cast<QCheckBox*>(window.control("chkBeep"))->click();
-        QCOMPARE(controls.chkBeep.value(), 0);
-        controls.txtInterval.setText("500");
-        QCOMPARE(changes, 0);
-        controls.txtInterval.setText("250");
-        QCOMPARE(changes, 1);
-        QCOMPARE(controls.txtInterval.text(), std::string("250"));
-    }
-
-    void theChangeListKeepsRowsInOrder() {
-        ui::MainWindow window;
-        // Checks every signal and answer of the model as the rows come and go.
-        const QAbstractItemModelTester tester(window.logModel(),
-                                              QAbstractItemModelTester::FailureReportingMode::QtTest);
-        auto& list = window.controls().lstLog;
-        QCOMPARE(list.rowCount(), std::int64_t{0});
-        QVERIFY(!list.subItem(0, ChangeColumn::State).has_value());
-        const auto formats = std::make_shared<testsupport::FakeFormats>();
-        for (int i = 1; i <= 3; ++i) {
-            list.appendRow(
-                {{2026, 12, 6, 6, 41, i}, static_cast<modSentrel::FileState>(i - 1), {i, std::nullopt}, formats});
-        }
-        QCOMPARE(list.rowCount(), std::int64_t{3});
-        QCOMPARE(*list.subItem(3, ChangeColumn::Time), std::string("06/12/2026 06:41:03"));
-        QCOMPARE(*list.subItem(3, ChangeColumn::State), std::string("Error"));
-        QCOMPARE(*list.subItem(3, ChangeColumn::DateModified), std::string());
-        QCOMPARE(*list.subItem(3, ChangeColumn::SizeInBytes), std::string("3"));
-        QVERIFY(!list.subItem(4, ChangeColumn::Time).has_value());
-        QVERIFY(!window.logModel()->data(window.logModel()->index(0, 0), Qt::DecorationRole).isNull());
-        list.ensureVisible(3);
-        list.clear();
-        QCOMPARE(list.rowCount(), std::int64_t{0});
     }
 
     void trayClicksComeBackAsMouseMessages() {

@@ -1,7 +1,6 @@
 // The native Win32 view, on real (invisible) windows under the null display
-// driver: the main window as its control table designs it, the handlers run
-// by values set from code, the virtual change list, the timers' ticks inside
-// a waiting tick, a picture box that keeps what is painted, and the loop.
+// driver: the view's contract (ui/viewContract.h), the main window laid out
+// as its control table designs it at any DPI, the core on it, and the loop.
 
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/Win32MainWindow.h"
@@ -10,9 +9,11 @@
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
 #include "common/modKorvel.h"
+#include "platform/win32/text.h"
 #include "support/fakeClock.h"
 #include "support/fakeTray.h"
 #include "support/tempDir.h"
+#include "ui/viewContract.h"
 #include "view/controlTable.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -147,19 +149,12 @@ void expectLaidOutFor(MainWindow& window, int dpi) {
 TEST(Win32MainWindow, ControlsAreWhereAndWhatTheFormSays) {
     MainWindow window;
     expectLaidOutFor(window, window.dpi());
-    EXPECT_EQ(ui::win32::windowText(window.handle()), view::kMainWindow.caption);
     // Fixed size: no maximise box, no sizing border.
     const auto style = ::GetWindowLongPtrW(window.handle(), GWL_STYLE);
     EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
 
     std::vector<std::pair<int, HWND>> tabStops;
-    auto controls = window.controls();
     for (const auto& design : view::kMainWindowControls) {
-        if (design.kind == view::ControlKind::Timer) {
-            view::Timer& timer = design.name == "Timer1" ? controls.Timer1 : controls.Timer2;
-            EXPECT_EQ(timer.interval(), design.value) << design.name;
-            EXPECT_EQ(timer.enabled(), design.enabled) << design.name;
-        }
         // Only the controls that take input are Tab stops.
         HWND control = window.control(design.name);
         const bool input =
@@ -177,8 +172,6 @@ TEST(Win32MainWindow, ControlsAreWhereAndWhatTheFormSays) {
                   tabStops[(i + 1) % tabStops.size()].second)
             << "after tab stop " << tabStops[i].first;
     }
-    EXPECT_NE(::GetWindowLongPtrW(window.control("txtFileName"), GWL_STYLE) & ES_READONLY, 0);
-    EXPECT_EQ(::GetWindowLongPtrW(window.control("txtInterval"), GWL_STYLE) & ES_READONLY, 0);
 
     // The pictures the tray takes.
     for (int image = 1; image <= view::findControl("imgList")->value; ++image) {
@@ -186,125 +179,6 @@ TEST(Win32MainWindow, ControlsAreWhereAndWhatTheFormSays) {
     }
     EXPECT_EQ(window.stateIcon(view::findControl("imgList")->value + 1), nullptr);
     EXPECT_NE(window.windowIcon(), nullptr);
-}
-
-TEST(Win32MainWindow, ValuesSetFromCodeRunTheHandlersOnlyOnChange) {
-    MainWindow window;
-    auto controls = window.controls();
-    int clicks = 0;
-    int changes = 0;
-    controls.chkBeep.onClick = [&] { ++clicks; };
-    controls.txtInterval.onChange = [&] { ++changes; };
-    controls.chkBeep.setValue(1);
-    controls.chkBeep.setValue(1);
-    EXPECT_EQ(clicks, 1);
-    controls.chkBeep.setValue(2);
-    EXPECT_EQ(controls.chkBeep.value(), 2);
-    EXPECT_EQ(clicks, 2);
-    // A user's click on a greyed box ticks it; clicks never make it grey.
-    ::SendMessageW(window.control("chkBeep"), BM_CLICK, 0, 0);
-    EXPECT_EQ(controls.chkBeep.value(), 1);
-    EXPECT_EQ(clicks, 3);
-    ::SendMessageW(window.control("chkBeep"), BM_CLICK, 0, 0);
-    EXPECT_EQ(controls.chkBeep.value(), 0);
-    EXPECT_EQ(clicks, 4);
-
-    controls.txtInterval.setText("500");
-    EXPECT_EQ(changes, 0);
-    controls.txtInterval.setText("250");
-    EXPECT_EQ(changes, 1);
-    EXPECT_EQ(controls.txtInterval.text(), "250");
-    // Typed (or pasted) text runs the handler as well.
-    HWND edit = window.control("txtInterval");
-    ::SendMessageW(edit, EM_SETSEL, 3, 3);
-    ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"0"));
-    EXPECT_EQ(controls.txtInterval.text(), "2500");
-    EXPECT_EQ(changes, 2);
-
-    int pressed = 0;
-    controls.cmdOpenLog.onClick = [&] {
-        ++pressed;
-        throw std::runtime_error("a failing handler"); // must not reach the window procedure
-    };
-    ::SendMessageW(window.control("cmdOpenLog"), BM_CLICK, 0, 0);
-    EXPECT_EQ(pressed, 1);
-}
-
-TEST(Win32MainWindow, TheChangeListIsVirtualAndKeepsRowsInOrder) {
-    MainWindow window;
-    auto& list = window.controls().lstLog;
-    HWND control = window.control("lstLog");
-    EXPECT_EQ(list.rowCount(), 0);
-    EXPECT_FALSE(list.subItem(0, ChangeColumn::State).has_value());
-    const auto formats = std::make_shared<testsupport::FakeFormats>();
-    for (int i = 1; i <= 3; ++i) {
-        list.appendRow(
-            {{2026, 12, 6, 6, 41, i}, static_cast<modSentrel::FileState>(i - 1), {i, std::nullopt}, formats});
-    }
-    EXPECT_EQ(list.rowCount(), 3);
-    EXPECT_EQ(::SendMessageW(control, LVM_GETITEMCOUNT, 0, 0), 3);
-    EXPECT_EQ(*list.subItem(3, ChangeColumn::Time), "06/12/2026 06:41:03");
-    EXPECT_EQ(*list.subItem(3, ChangeColumn::State), "Error");
-    EXPECT_EQ(*list.subItem(3, ChangeColumn::SizeInBytes), "3");
-    EXPECT_FALSE(list.subItem(4, ChangeColumn::Time).has_value());
-
-    // What the control draws comes from the rows, asked for by index.
-    wchar_t text[32] = {};
-    LVITEMW item{};
-    item.iSubItem = static_cast<int>(ChangeColumn::SizeInBytes);
-    item.pszText = text;
-    item.cchTextMax = 32;
-    ::SendMessageW(control, LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(std::wstring(text), L"2");
-    item = {};
-    item.mask = LVIF_IMAGE;
-    item.iItem = 2;
-    ASSERT_TRUE(::SendMessageW(control, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    EXPECT_EQ(item.iImage, 3 - 1); // the row's state picture, counted from 0 by the control
-    list.ensureVisible(3);
-    list.ensureVisible(4); // no such row: nothing happens
-
-    list.clear();
-    EXPECT_EQ(list.rowCount(), 0);
-    EXPECT_EQ(::SendMessageW(control, LVM_GETITEMCOUNT, 0, 0), 0);
-}
-
-TEST(Win32MainWindow, TicksArriveWhileATickWaitsForMessages) {
-    MessageLoopWin32 loop;
-    MainWindow window;
-    loop.setDialogWindow(window.handle()); // as the program runs: the dialog keys' handling dispatches the ticks
-    auto& timer = dynamic_cast<ui::win32::Win32Timer&>(window.controls().Timer2);
-    int ticks = 0;
-    int nested = 0;
-    int deepest = 0;
-    timer.onTick = [&] {
-        ++ticks;
-        deepest = std::max(deepest, timer.ticksRunning());
-        if (ticks == 1) {
-            // Like a copy that turns the loop after every chunk.
-            const int before = ticks;
-            pumpFor(loop, std::chrono::milliseconds(300));
-            nested = ticks - before;
-        }
-    };
-    timer.setInterval(10);
-    timer.setEnabled(true);
-    EXPECT_TRUE(pumpUntil(loop, [&] { return nested > 0; }));
-    EXPECT_GE(nested, 5) << "ticks must keep arriving inside a long tick";
-    EXPECT_EQ(deepest, 2);
-    timer.setEnabled(false);
-    const int stoppedAt = ticks;
-    pumpFor(loop, std::chrono::milliseconds(100));
-    EXPECT_EQ(ticks, stoppedAt);
-
-    // An interval of 0 gives no ticks without disabling the timer.
-    timer.setEnabled(true);
-    timer.setInterval(0);
-    pumpFor(loop, std::chrono::milliseconds(100));
-    EXPECT_EQ(ticks, stoppedAt);
-    EXPECT_TRUE(timer.enabled());
-    timer.setInterval(5);
-    EXPECT_TRUE(pumpUntil(loop, [&] { return ticks > stoppedAt; }));
 }
 
 // The colour at (x, y) of the picture the control draws of itself.
@@ -324,33 +198,61 @@ COLORREF printedPixel(HWND control, int x, int y) {
     return colour;
 }
 
-TEST(Win32MainWindow, APictureBoxKeepsWhatIsPainted) {
-    MessageLoopWin32 loop;
-    MainWindow window;
-    window.show();
-    auto& bar = window.controls().picProgress;
-    HWND control = window.control("picProgress");
-    RECT client{};
-    ::GetClientRect(control, &client);
-    const COLORREF background = printedPixel(control, client.right / 2, client.bottom / 2);
-    // The left half red, in twips.
-    bar.fillRectangle(0, 0, bar.width() / 2, bar.height(), view::Colour::rgb(200, 0, 0));
-    ::InvalidateRect(control, nullptr, TRUE);
-    ::UpdateWindow(control);
-    loop.pumpMessages();
-    EXPECT_EQ(printedPixel(control, client.right / 4, client.bottom / 2), RGB(200, 0, 0));
-    EXPECT_EQ(printedPixel(control, client.right * 3 / 4, client.bottom / 2), background);
-    bar.clear();
-    EXPECT_EQ(printedPixel(control, client.right / 4, client.bottom / 2), background);
+// The view's contract on this window, worked as a user works it.
+class Win32View {
+public:
+    Win32View() {
+        m_loop.setDialogWindow(m_window.handle()); // the dialog keys' handling dispatches the ticks, as in the program
+        m_window.onClose = [this] { ++m_closes; };
+    }
+    frmMainControls controls() { return m_window.controls(); }
+    void click(std::string_view name) { ::SendMessageW(m_window.control(name), BM_CLICK, 0, 0); }
+    void type(std::string_view name, const std::string& keys) {
+        HWND edit = m_window.control(name);
+        const auto end = ::GetWindowTextLengthW(edit);
+        ::SendMessageW(edit, EM_SETSEL, end, end);
+        for (const wchar_t key : platform::win32::wideFromUtf8(keys)) {
+            ::SendMessageW(edit, WM_CHAR, key, 0);
+        }
+    }
+    std::string caption() const { return ui::win32::windowText(m_window.handle()); }
+    std::string shownText(std::string_view name) const { return ui::win32::windowText(m_window.control(name)); }
+    std::int64_t shownRows() const { return ::SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0); }
+    std::string shownCell(std::int64_t row, ChangeColumn column) const {
+        wchar_t text[64] = {};
+        LVITEMW item{};
+        item.iSubItem = static_cast<int>(column);
+        item.pszText = text;
+        item.cchTextMax = 64;
+        ::SendMessageW(list(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(&item));
+        return platform::win32::utf8FromWide(text);
+    }
+    int shownIcon(std::int64_t row) const {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = static_cast<int>(row - 1);
+        ::SendMessageW(list(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return item.iImage + 1; // the control counts from 0
+    }
+    std::uint32_t shownColour(std::string_view name, int x, int y) const {
+        HWND control = m_window.control(name);
+        RECT client{};
+        ::GetClientRect(control, &client);
+        const COLORREF colour = printedPixel(control, client.right * x / 100, client.bottom * y / 100);
+        return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) | GetBValue(colour);
+    }
+    bool visible() const { return ::IsWindowVisible(m_window.handle()); }
+    int closes() const { return m_closes; }
+    void pump(std::chrono::milliseconds span) { pumpFor(m_loop, span); }
+    bool pumpUntil(const std::function<bool()>& done) { return ::pumpUntil(m_loop, done); }
 
-    // A frame of the animation covers its box's middle.
-    HWND animation = window.control("picAni");
-    RECT box{};
-    ::GetClientRect(animation, &box);
-    const COLORREF empty = printedPixel(animation, box.right / 2, box.bottom / 2);
-    window.controls().picAni.showImage(1);
-    EXPECT_NE(printedPixel(animation, box.right / 2, box.bottom / 2), empty);
-}
+private:
+    HWND list() const { return m_window.control("lstLog"); }
+
+    MessageLoopWin32 m_loop;
+    MainWindow m_window;
+    int m_closes = 0;
+};
 
 // Moved to a monitor of another DPI, the window lays itself out anew and keeps what was painted.
 TEST(Win32MainWindow, ADpiChangeScalesEveryControlAndKeepsThePainting) {
@@ -380,32 +282,6 @@ TEST(Win32MainWindow, ADpiChangeScalesEveryControlAndKeepsThePainting) {
     ASSERT_TRUE(::GetIconInfo(before, &info)) << "the old picture still exists for the tray";
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
-}
-
-TEST(Win32MainWindow, WindowStatesAndClosing) {
-    MessageLoopWin32 loop;
-    MainWindow window;
-    loop.setDialogWindow(window.handle());
-    int resized = 0;
-    int closed = 0;
-    window.onResize = [&] {
-        ++resized;
-        throw std::runtime_error("a failing handler");
-    };
-    window.onClose = [&] { ++closed; };
-    window.show();
-    window.setState(view::WindowState::Minimized);
-    EXPECT_EQ(window.state(), view::WindowState::Minimized);
-    EXPECT_TRUE(pumpUntil(loop, [&] { return resized > 0; }));
-    window.setState(view::WindowState::Normal);
-    EXPECT_EQ(window.state(), view::WindowState::Normal);
-    window.bringToFront();
-
-    window.close();
-    EXPECT_EQ(closed, 0) << "closing is queued";
-    EXPECT_TRUE(pumpUntil(loop, [&] { return closed == 1; }));
-    EXPECT_FALSE(::IsWindowVisible(window.handle()));
-    EXPECT_TRUE(::IsWindow(window.handle()));
 }
 
 // The core on this window: the loop is the real one, the desktop a recording.
@@ -511,3 +387,5 @@ TEST(Win32MessageLoop, PostsWakesAndQuits) {
 }
 
 } // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ViewContract, Win32View);

@@ -1,0 +1,293 @@
+#pragma once
+// What every implementation of the view (view/controls.h) keeps, checked the
+// same way on each: the Qt window, the native Win32 window and the tests'
+// fake controls. A front end instantiates ViewContract with an adapter that
+// makes its window and works it as a user would:
+//
+//   View();                          the window, hidden, as the table designs it
+//   frmMainControls controls();
+//   void click(name);                a button or check box, as the mouse clicks it
+//   void type(name, keys);           keys typed at the end of a text box
+//   std::string caption();           the window's title
+//   std::string shownText(name);     what a label or text box shows
+//   std::int64_t shownRows();        the rows the change list shows,
+//   std::string shownCell(row, column);  the text and
+//   int shownIcon(row);              the state picture (from 1) of a row (from 1)
+//   std::uint32_t shownColour(name, x, y);  0xRRGGBB at x%, y% of a picture box
+//   bool visible();
+//   int closes();                    how often the window has closed
+//   void pump(span);                 turns the message loop for `span`
+//   bool pumpUntil(done);            turns it until done() (a few seconds at most)
+
+#include "app/frmMain.h"
+#include "support/fakeClock.h"
+#include "view/controlTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string_view>
+#include <type_traits>
+
+namespace testsupport {
+
+// Calls visit(name, control) for each control the core drives.
+template <class Visit>
+void forEachControl(const frmMainControls& c, Visit&& visit) {
+    visit("lblSubTitle", c.lblSubTitle);
+    visit("picAni", c.picAni);
+    visit("picProgress", c.picProgress);
+    visit("cmdMonitorOpen", c.cmdMonitorOpen);
+    visit("cmdOpenFolder", c.cmdOpenFolder);
+    visit("cmdMakeCopy", c.cmdMakeCopy);
+    visit("cmdFolderCopiesOpen", c.cmdFolderCopiesOpen);
+    visit("cmdOpenLog", c.cmdOpenLog);
+    visit("cmdClearLogView", c.cmdClearLogView);
+    visit("cmdFileOpen", c.cmdFileOpen);
+    visit("chkMonitor", c.chkMonitor);
+    visit("chkMakeCopy", c.chkMakeCopy);
+    visit("chkBalloonTip", c.chkBalloonTip);
+    visit("chkNotify", c.chkNotify);
+    visit("chkBeep", c.chkBeep);
+    visit("chkFollowLog", c.chkFollowLog);
+    visit("txtInterval", c.txtInterval);
+    visit("txtFileName", c.txtFileName);
+    visit("lstLog", c.lstLog);
+    visit("Timer1", c.Timer1);
+    visit("Timer2", c.Timer2);
+}
+
+} // namespace testsupport
+
+template <class View>
+class ViewContract : public ::testing::Test {
+protected:
+    View m_user;
+    const frmMainControls m_controls = m_user.controls();
+};
+
+TYPED_TEST_SUITE_P(ViewContract);
+
+TYPED_TEST_P(ViewContract, StartsAsTheTableDesignsIt) {
+    auto& user = this->m_user;
+    EXPECT_EQ(user.caption(), view::kMainWindow.caption);
+    EXPECT_FALSE(user.visible());
+    EXPECT_EQ(this->m_controls.window.state(), view::WindowState::Normal);
+    testsupport::forEachControl(this->m_controls, [&](std::string_view name, auto& control) {
+        using Control = std::remove_cvref_t<decltype(control)>;
+        const auto& design = *view::findControl(name);
+        if constexpr (std::is_same_v<Control, view::CheckBox>) {
+            EXPECT_EQ(control.value(), design.value) << name;
+        } else if constexpr (std::is_same_v<Control, view::TextBox>) {
+            EXPECT_EQ(control.text(), design.text) << name;
+            EXPECT_EQ(user.shownText(name), design.text) << name;
+        } else if constexpr (std::is_same_v<Control, view::Label>) {
+            EXPECT_EQ(user.shownText(name), design.text) << name;
+        } else if constexpr (std::is_same_v<Control, view::Timer>) {
+            EXPECT_EQ(control.interval(), design.value) << name;
+            EXPECT_EQ(control.enabled(), design.enabled) << name;
+        } else if constexpr (std::is_same_v<Control, view::PictureBox>) {
+            EXPECT_EQ(control.width(), design.rect->width) << name;
+            EXPECT_EQ(control.height(), design.rect->height) << name;
+        } else if constexpr (std::is_same_v<Control, view::ListView>) {
+            EXPECT_EQ(control.rowCount(), 0);
+            EXPECT_EQ(user.shownRows(), 0);
+        }
+    });
+}
+
+TYPED_TEST_P(ViewContract, ValuesSetFromCodeOrByTheUserRunTheHandlersOnlyOnChange) {
+    auto& user = this->m_user;
+    const auto& c = this->m_controls;
+    int clicks = 0;
+    int changes = 0;
+    c.chkBeep.onClick = [&] { ++clicks; };
+    c.txtInterval.onChange = [&] { ++changes; };
+    c.chkBeep.setValue(1);
+    c.chkBeep.setValue(1);
+    EXPECT_EQ(clicks, 1);
+    c.chkBeep.setValue(2);
+    EXPECT_EQ(c.chkBeep.value(), 2);
+    EXPECT_EQ(clicks, 2);
+    // A user's click on a greyed box ticks it; clicks never make it grey.
+    user.click("chkBeep");
+    EXPECT_EQ(c.chkBeep.value(), 1);
+    EXPECT_EQ(clicks, 3);
+    user.click("chkBeep");
+    EXPECT_EQ(c.chkBeep.value(), 0);
+    EXPECT_EQ(clicks, 4);
+    int pressed = 0;
+    c.cmdOpenLog.onClick = [&] { ++pressed; };
+    user.click("cmdOpenLog");
+    EXPECT_EQ(pressed, 1);
+
+    c.txtInterval.setText("500");
+    EXPECT_EQ(changes, 0);
+    c.txtInterval.setText("250");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(c.txtInterval.text(), "250");
+    EXPECT_EQ(user.shownText("txtInterval"), "250");
+    // Typed (or pasted) text runs the handler as well.
+    user.type("txtInterval", "0");
+    EXPECT_EQ(c.txtInterval.text(), "2500");
+    EXPECT_EQ(changes, 2);
+    // The watched file's path is chosen with "...", never typed.
+    c.txtFileName.onChange = [&] { ++changes; };
+    user.type("txtFileName", "x");
+    EXPECT_EQ(c.txtFileName.text(), "");
+    EXPECT_EQ(changes, 2);
+
+    c.lblSubTitle.setCaption("v1.2.3");
+    EXPECT_EQ(user.shownText("lblSubTitle"), "v1.2.3");
+    c.window.setCaption("Sentrel v1.2.3");
+    EXPECT_EQ(user.caption(), "Sentrel v1.2.3");
+}
+
+// Nothing a handler throws reaches the toolkit or the system: the control
+// goes on working.
+TYPED_TEST_P(ViewContract, WhatAHandlerThrowsStaysInTheControl) {
+    auto& user = this->m_user;
+    const auto& c = this->m_controls;
+    int runs = 0;
+    const auto failing = [&] {
+        ++runs;
+        throw std::runtime_error("a failing handler");
+    };
+    c.cmdOpenLog.onClick = failing;
+    c.chkBeep.onClick = failing;
+    c.txtInterval.onChange = failing;
+    user.click("cmdOpenLog");
+    user.click("chkBeep");
+    c.chkBeep.setValue(0);
+    user.type("txtInterval", "0");
+    c.txtInterval.setText("7");
+    EXPECT_EQ(runs, 5);
+    EXPECT_EQ(c.txtInterval.text(), "7");
+    c.Timer2.onTick = failing;
+    c.Timer2.setEnabled(true);
+    EXPECT_TRUE(user.pumpUntil([&] { return runs >= 8; })) << "a failing tick must not stop the timer";
+    c.Timer2.setEnabled(false);
+}
+
+TYPED_TEST_P(ViewContract, TheChangeListKeepsRowsInOrderAndShowsThem) {
+    auto& user = this->m_user;
+    auto& list = this->m_controls.lstLog;
+    EXPECT_FALSE(list.subItem(0, ChangeColumn::State).has_value());
+    const auto formats = std::make_shared<testsupport::FakeFormats>();
+    for (int i = 1; i <= 3; ++i) {
+        list.appendRow(
+            {{2026, 12, 6, 6, 41, i}, static_cast<modSentrel::FileState>(i - 1), {i, std::nullopt}, formats});
+    }
+    EXPECT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(user.shownRows(), 3);
+    EXPECT_EQ(*list.subItem(3, ChangeColumn::Time), "06/12/2026 06:41:03");
+    EXPECT_EQ(*list.subItem(3, ChangeColumn::State), "Error");
+    EXPECT_EQ(*list.subItem(3, ChangeColumn::DateModified), "");
+    EXPECT_EQ(*list.subItem(3, ChangeColumn::SizeInBytes), "3");
+    EXPECT_FALSE(list.subItem(4, ChangeColumn::Time).has_value());
+    // What the control draws comes from the same rows.
+    for (std::int64_t row = 1; row <= 3; ++row) {
+        for (int column = 0; column < kChangeColumnCount; ++column) {
+            const auto which = static_cast<ChangeColumn>(column);
+            EXPECT_EQ(user.shownCell(row, which), list.subItem(row, which).value_or("?")) << row << "/" << column;
+        }
+        EXPECT_EQ(user.shownIcon(row), row) << "the row's state picture";
+    }
+    list.ensureVisible(3);
+    list.ensureVisible(4); // no such row: nothing happens
+    list.clear();
+    EXPECT_EQ(list.rowCount(), 0);
+    EXPECT_EQ(user.shownRows(), 0);
+}
+
+TYPED_TEST_P(ViewContract, TicksArriveWhileATickWaitsForMessages) {
+    auto& user = this->m_user;
+    auto& timer = this->m_controls.Timer2;
+    int ticks = 0;
+    int nested = 0;
+    int running = 0;
+    int deepest = 0;
+    timer.onTick = [&] {
+        ++ticks;
+        deepest = std::max(deepest, ++running);
+        if (ticks == 1) {
+            // Like a copy that turns the loop after every chunk.
+            const int before = ticks;
+            user.pump(std::chrono::milliseconds(300));
+            nested = ticks - before;
+        }
+        --running;
+    };
+    timer.setInterval(10);
+    timer.setEnabled(true);
+    EXPECT_TRUE(user.pumpUntil([&] { return nested > 0; }));
+    EXPECT_GE(nested, 5) << "ticks must keep arriving inside a long tick";
+    EXPECT_EQ(deepest, 2);
+    timer.setEnabled(false);
+    const int stoppedAt = ticks;
+    user.pump(std::chrono::milliseconds(100));
+    EXPECT_EQ(ticks, stoppedAt);
+
+    // An interval of 0 gives no ticks without disabling the timer.
+    timer.setEnabled(true);
+    timer.setInterval(0);
+    user.pump(std::chrono::milliseconds(100));
+    EXPECT_EQ(ticks, stoppedAt);
+    EXPECT_TRUE(timer.enabled());
+    timer.setInterval(5);
+    EXPECT_TRUE(user.pumpUntil([&] { return ticks > stoppedAt; }));
+    timer.setEnabled(false);
+}
+
+TYPED_TEST_P(ViewContract, APictureBoxKeepsWhatIsPainted) {
+    auto& user = this->m_user;
+    const auto& c = this->m_controls;
+    c.window.show();
+    auto& bar = c.picProgress;
+    const auto background = user.shownColour("picProgress", 50, 50);
+    // The left half red, in twips.
+    bar.fillRectangle(0, 0, bar.width() / 2, bar.height(), view::Colour::rgb(200, 0, 0));
+    EXPECT_EQ(user.shownColour("picProgress", 25, 50), 0xC80000u);
+    EXPECT_EQ(user.shownColour("picProgress", 75, 50), background);
+    bar.clear();
+    EXPECT_EQ(user.shownColour("picProgress", 25, 50), background);
+
+    // A frame of the animation covers its box's middle.
+    const auto empty = user.shownColour("picAni", 50, 50);
+    c.picAni.showImage(1);
+    EXPECT_NE(user.shownColour("picAni", 50, 50), empty);
+}
+
+TYPED_TEST_P(ViewContract, WindowStatesAndClosing) {
+    auto& user = this->m_user;
+    auto& window = this->m_controls.window;
+    int resized = 0;
+    window.onResize = [&] {
+        ++resized;
+        throw std::runtime_error("a failing handler");
+    };
+    window.show();
+    EXPECT_TRUE(user.visible());
+    window.setState(view::WindowState::Minimized);
+    EXPECT_EQ(window.state(), view::WindowState::Minimized);
+    EXPECT_TRUE(user.pumpUntil([&] { return resized > 0; }));
+    window.setState(view::WindowState::Normal);
+    EXPECT_EQ(window.state(), view::WindowState::Normal);
+    window.bringToFront();
+
+    window.close();
+    EXPECT_EQ(user.closes(), 0) << "closing is queued";
+    EXPECT_TRUE(user.pumpUntil([&] { return user.closes() == 1; }));
+    EXPECT_FALSE(user.visible());
+    window.show(); // a closed window still exists until the program ends
+    EXPECT_TRUE(user.visible());
+}
+
+REGISTER_TYPED_TEST_SUITE_P(ViewContract, StartsAsTheTableDesignsIt,
+                            ValuesSetFromCodeOrByTheUserRunTheHandlersOnlyOnChange, WhatAHandlerThrowsStaysInTheControl,
+                            TheChangeListKeepsRowsInOrderAndShowsThem, TicksArriveWhileATickWaitsForMessages,
+                            APictureBoxKeepsWhatIsPainted, WindowStatesAndClosing);
