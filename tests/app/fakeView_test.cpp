@@ -4,8 +4,6 @@
 #include "support/fakeView.h"
 #include "ui/viewContract.h"
 
-#include <functional>
-
 namespace {
 
 class FakeView {
@@ -25,26 +23,20 @@ public:
         return label != nullptr ? label->text : named<testsupport::FakeTextBox>(name)->text();
     }
     std::int64_t shownRows() const { return static_cast<std::int64_t>(m_view.lstLog.rows.size()); }
-    std::string shownCell(std::int64_t row, ChangeColumn column) const {
-        return columnText(m_view.lstLog.rows.at(static_cast<std::size_t>(row - 1)), column);
-    }
+    std::string shownCell(std::int64_t row, ChangeColumn column) const { return *m_view.lstLog.subItem(row, column); }
     int shownIcon(std::int64_t row) const { return m_view.lstLog.shown(static_cast<std::size_t>(row - 1)).icon; }
-    // A picture covers the whole box; the background is the button face.
+    // What was painted last over the point, over the background (the button face); a picture covers the box.
     std::uint32_t shownColour(std::string_view name, int x, int y) {
         const auto& box = *named<testsupport::FakePictureBox>(name);
-        if (box.image != 0) {
-            return static_cast<std::uint32_t>(box.image);
-        }
         const std::int32_t left = box.width() * x / 100;
         const std::int32_t top = box.height() * y / 100;
         std::uint32_t colour = kButtonFace;
-        for (const auto& fill : box.rectangles) {
-            if (left >= fill.left && left < fill.right && top >= fill.top && top < fill.bottom) {
-                const auto& c = fill.colour;
+        for (const auto& [l, t, r, b, c] : box.rectangles) {
+            if (left >= l && left < r && top >= t && top < b) {
                 colour = c.buttonFace ? kButtonFace : (std::uint32_t{c.red} << 16) | (c.green << 8) | c.blue;
             }
         }
-        return colour;
+        return box.image != 0 ? static_cast<std::uint32_t>(box.image) : colour;
     }
     bool visible() const { return m_view.window.visible; }
     int closes() const { return m_view.window.closed; }
@@ -55,12 +47,6 @@ public:
             m_view.Timer1.tick();
             m_view.Timer2.tick();
         }
-    }
-    bool pumpUntil(const std::function<bool()>& done) {
-        for (int turns = 0; turns < 1000 && !done(); ++turns) {
-            pump(std::chrono::milliseconds(0));
-        }
-        return done();
     }
 
 private:

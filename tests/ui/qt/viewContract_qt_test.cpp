@@ -1,8 +1,9 @@
 // The Qt window keeps the view's contract (offscreen), the item model behind
-// its change list checked at every step.
+// its change list checked at every step and its loop turned by the host.
 
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/Pictures.h"
+#include "ui/qt/QtHost.h"
 #include "ui/viewContract.h"
 
 #include <QAbstractButton>
@@ -11,22 +12,11 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include <functional>
-
 namespace {
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "qt_view_contract_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static auto* app = new QApplication(argc, argv); // lives as long as the process
-    return *app;
-}
 
 class QtView {
 public:
-    QtView() : m_started(application()), m_tester(m_window.logModel(), Mode::Fatal) {
+    QtView() : m_tester(m_window.logModel(), QAbstractItemModelTester::FailureReportingMode::Fatal) {
         m_window.onClose = [this] { ++m_closes; };
     }
     frmMainControls controls() { return m_window.controls(); }
@@ -62,28 +52,20 @@ public:
     }
     bool visible() const { return m_window.isVisible(); }
     int closes() const { return m_closes; }
+    // Through the host, as a tick that waits for a copy turns the loop.
     void pump(std::chrono::milliseconds span) {
         QElapsedTimer clock;
         clock.start();
         do {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            m_host.waitForMessagesAtMost(std::chrono::milliseconds(5));
         } while (clock.elapsed() < span.count());
-    }
-    bool pumpUntil(const std::function<bool()>& done) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 5000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return done();
     }
 
 private:
-    using Mode = QAbstractItemModelTester::FailureReportingMode;
     QWidget* widget(std::string_view name) const { return m_window.control(std::string(name).c_str()); }
 
-    QApplication& m_started;
     ui::MainWindow m_window;
+    ui::QtHost m_host{m_window};
     QAbstractItemModelTester m_tester;
     int m_closes = 0;
 };
@@ -91,3 +73,10 @@ private:
 } // namespace
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, ViewContract, QtView);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
