@@ -106,6 +106,11 @@ void frmMain::wireControls() {
     c.cmdClearLogView.onClick = handler(&frmMain::cmdClearLogView_Click);
     c.Timer1.onTick = handler(&frmMain::Timer1_Timer);
     c.Timer2.onTick = handler(&frmMain::Timer2_Timer);
+    c.lstLog.copyOffer = [this](std::int64_t row) { return lstLog_CopyOffer(row); };
+    c.lstLog.onRowCommand = [this](std::int64_t row, view::RowCommand command) {
+        continueOnError([&] { lstLog_RowCommand(row, command); });
+    };
+    c.lstLog.onRowMenu = [this](std::int64_t row) { continueOnError([&] { lstLog_RowMenu(row); }); };
 }
 
 // Settings.ini in the folder the host names, so that a test's window keeps

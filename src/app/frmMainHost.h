@@ -43,6 +43,8 @@ public:
     // The file manager showing `path` selected, and the file manager on `folder`.
     virtual void showFileInFolder(const std::string& path) noexcept = 0;
     virtual void openFolder(const std::string& folder) noexcept = 0;
+    // `text` on the clipboard, for pasting elsewhere.
+    virtual void copyToClipboard(const std::string& text) noexcept = 0;
     // A message box; returns when the user has dismissed it.
     virtual void showMessage(const UserMessage& message) noexcept = 0;
 

@@ -246,7 +246,12 @@ void frmMain::recordChange(const watch::Observation& seen) {
         // written in them too.
         list.appendRow({clock.now(), seen.state, seen.values, seen.formats});
         m_newestStamp = seen.stamp;
+        m_newestLength = seen.values.sizeInBytes;
         m_newestStampRow = list.rowCount();
+        using enum logview::RowCopyState;
+        m_rowCopies.recorded(m_newestStampRow, m_controls.chkMakeCopy.value() != 1  ? CopiesOff
+                                               : seen.state == modSentrel::fsNoFile ? NothingToCopy
+                                                                                    : Copying);
     });
     // The clock is read again: the line's time may be a second later than the row's.
     const auto line = buildLogLine(seen.record, clock.generalDate(clock.now()));

@@ -11,6 +11,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QClipboard>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -154,6 +155,16 @@ void QtHost::showFileInFolder(const std::string& path) noexcept {
     } catch (...) {
         platform::trailCurrentException();
         // Out of memory: nothing is shown.
+    }
+}
+
+void QtHost::copyToClipboard(const std::string& text) noexcept {
+    try {
+        if (auto* clipboard = QGuiApplication::clipboard()) {
+            clipboard->setText(QString::fromStdString(text));
+        }
+    } catch (...) {
+        platform::trailCurrentException();
     }
 }
 

@@ -36,6 +36,7 @@ public:
     void openDocument(const std::string& file, const std::string& folder) noexcept override;
     void showFileInFolder(const std::string& path) noexcept override;
     void openFolder(const std::string& folder) noexcept override;
+    void copyToClipboard(const std::string& text) noexcept override;
     void showMessage(const UserMessage& message) noexcept override;
     void pumpMessages() noexcept override;
     void waitForMessages() noexcept override;

@@ -423,6 +423,7 @@ public:
     void openDocument(const std::string&, const std::string&) noexcept override {}
     void showFileInFolder(const std::string&) noexcept override {}
     void openFolder(const std::string&) noexcept override {}
+    void copyToClipboard(const std::string&) noexcept override {}
     void showMessage(const UserMessage& message) noexcept override { messages.push_back(message.text); }
     void pumpMessages() noexcept override { m_loop.pumpMessages(); }
     void waitForMessages() noexcept override { m_loop.waitForMessages(); }
