@@ -50,14 +50,14 @@ void frmMain::cmdMakeCopy_Click() {
 
 void frmMain::carryOut(copies::CopyRequest request, FileCopyClass& copier) {
     if (request == copies::CopyRequest::Log) {
-        if (const auto folder = m_host.appFolder()) {
+        if (const auto folder = m_host.folders().appFolder()) {
             const std::string copy = logview::copyLogForViewing(copier, *folder);
             // Asked for by a click, so told at every one; what opens is the
             // older copy, if any.
             if (copier.LastOutcome() == CopyOutcome::Failed && shortOfSpace(copier)) {
                 notifyCopyFailed("Log.csv", copier.LastError()->text());
             }
-            m_host.openDocument(copy, *folder);
+            m_host.shell().openDocument(copy, *folder);
         }
         return;
     }
@@ -91,7 +91,7 @@ void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier
         m_rowCopies.copiedBefore(newest, holdsNewest);
         return; // read, not changed: its newest copy holds this version already
     }
-    const auto folder = m_host.appFolder();
+    const auto folder = m_host.folders().appFolder();
     const std::string destination = folder ? copies::chooseCopyName(copies::copyNamePartsFor(*folder, path, bManual),
                                                                     m_host.clock(), modKorvel::FileExists)
                                            : std::string();

@@ -63,13 +63,13 @@ void frmMain::lstLog_RowCommand(std::int64_t row, view::RowCommand command) {
     }
     switch (command) {
     case view::RowCommand::OpenCopy:
-        m_host.openDocument(copy.path, modKorvel::GetFolder(copy.path));
+        m_host.shell().openDocument(copy.path, modKorvel::GetFolder(copy.path));
         break;
     case view::RowCommand::ShowCopyInFolder:
-        m_host.showFileInFolder(copy.path);
+        m_host.shell().showFileInFolder(copy.path);
         break;
     case view::RowCommand::CopyPath:
-        m_host.copyToClipboard(copy.path);
+        m_host.shell().copyToClipboard(copy.path);
         break;
     }
 }

@@ -36,13 +36,16 @@ using testsupport::TempDir;
 
 namespace {
 
-class FakeHost : public frmMainHost {
+class FakeHost : public frmMainHost, public Shell, public Sound, public AppFolders {
 public:
     explicit FakeHost(std::string folder) : m_folder(std::move(folder)) {}
     ~FakeHost() override { m_waker->close(); }
     FakeHost(const FakeHost&) = delete;
     FakeHost& operator=(const FakeHost&) = delete;
 
+    Shell& shell() noexcept override { return *this; }
+    Sound& sound() noexcept override { return *this; }
+    AppFolders& folders() noexcept override { return *this; }
     std::unique_ptr<frmSysTray> createSysTray() override {
         return std::make_unique<frmSysTray>(tray, tray, [] { return 0x0A280105u; }); // NT 5.1
     }

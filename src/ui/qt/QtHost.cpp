@@ -225,7 +225,7 @@ void QtHost::post(std::function<void()> work) noexcept {
 
 std::optional<std::string> QtHost::appFolder() noexcept {
     try {
-        return m_dataFolder ? m_dataFolder : frmMainHost::appFolder();
+        return m_dataFolder ? m_dataFolder : AppFolders::appFolder();
     } catch (...) {
         platform::trailCurrentException();
         return std::nullopt; // out of memory
@@ -234,7 +234,7 @@ std::optional<std::string> QtHost::appFolder() noexcept {
 
 std::optional<std::string> QtHost::settingsFolder() noexcept {
     try {
-        return m_settingsFolder ? m_settingsFolder : frmMainHost::settingsFolder();
+        return m_settingsFolder ? m_settingsFolder : AppFolders::settingsFolder();
     } catch (...) {
         platform::trailCurrentException();
         return std::nullopt;

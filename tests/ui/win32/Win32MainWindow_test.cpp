@@ -409,9 +409,12 @@ TEST(Win32MainWindow, WindowStatesAndClosing) {
 }
 
 // The core on this window: the loop is the real one, the desktop a recording.
-class LoopHost : public frmMainHost {
+class LoopHost : public frmMainHost, public Shell, public Sound, public AppFolders {
 public:
     LoopHost(MessageLoopWin32& loop, std::string folder) : m_loop(loop), m_folder(std::move(folder)) {}
+    Shell& shell() noexcept override { return *this; }
+    Sound& sound() noexcept override { return *this; }
+    AppFolders& folders() noexcept override { return *this; }
     std::unique_ptr<frmSysTray> createSysTray() override {
         return std::make_unique<frmSysTray>(tray, tray, [] { return 0x0A280105u; });
     }
