@@ -9,6 +9,7 @@
 
 #include "app/frmMain.h"
 #include "app/modKorvelIni.h"
+#include "log/rowCopies.h"
 #include "platform/files.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
@@ -139,6 +140,17 @@ int main(int argc, char** argv) {
                 "process (RSS +%.1f MiB)\n",
                 rows, static_cast<double>(storeAfter - storeBefore) / rows, static_cast<double>(storeAfter) / storeRows,
                 (after - before) * 1024 * 1024 / rows, after - before);
+    // Beside the rows, the window keeps which copy each row leads to.
+    logview::RowCopies links;
+    for (std::int64_t row = 1; row <= rows; ++row) {
+        links.recorded(row, logview::RowCopyState::Copying);
+        if (row % 1000 == 0) {
+            links.copied(links.newest(row), true, "/copies/current - 2026-12-07 05-10-10 AM (0001).csv");
+        }
+    }
+    const double linkBytes = static_cast<double>(links.memoryUsed()) / rows;
+    std::printf("Copy links: %.1f bytes per row (row store and links %.1f, target 32)\n", linkBytes,
+                static_cast<double>(storeAfter) / storeRows + linkBytes);
     std::printf("Texts of one row, made to be drawn: %.2f us\n", drawRow);
     list.clear();
     std::printf("After Clear Log View: %zu bytes of row store\n", store.memoryUsed());

@@ -22,30 +22,6 @@ constexpr const char* kSection = "Main";
 
 } // namespace
 
-const Clock& frmMainHost::clock() const noexcept {
-    static const Clock platformClock;
-    return platformClock;
-}
-
-std::optional<std::string> frmMainHost::appFolder() noexcept {
-    try {
-        return modKorvel::AppFolder();
-    } catch (...) {
-        platform::trailCurrentException();
-        return std::nullopt;
-    }
-}
-
-std::optional<std::string> frmMainHost::settingsFolder() noexcept {
-    return appFolder();
-}
-
-void frmMainHost::endNestedLoops() noexcept {}
-
-void frmMainHost::post(std::function<void()> work) noexcept {
-    continueOnError(work);
-}
-
 frmMain::NestedLoop::NestedLoop(frmMain& form) noexcept : m_form(form) {
     ++m_form.m_nestedLoops;
 }
@@ -64,7 +40,7 @@ frmMain::frmMain(const frmMainControls& controls, frmMainHost& host)
             message,
             [this](const UserMessage& shown) {
                 const NestedLoop box(*this);
-                m_host.showMessage(shown);
+                m_host.shell().showMessage(shown);
             },
             [this] { return !m_unloadPending && !m_unloaded; });
     });
@@ -106,17 +82,22 @@ void frmMain::wireControls() {
     c.cmdClearLogView.onClick = handler(&frmMain::cmdClearLogView_Click);
     c.Timer1.onTick = handler(&frmMain::Timer1_Timer);
     c.Timer2.onTick = handler(&frmMain::Timer2_Timer);
+    c.lstLog.copyOffer = [this](std::int64_t row) { return lstLog_CopyOffer(row); };
+    c.lstLog.onRowCommand = [this](std::int64_t row, view::RowCommand command) {
+        continueOnError([&] { lstLog_RowCommand(row, command); });
+    };
+    c.lstLog.onRowMenu = [this](std::int64_t row) { continueOnError([&] { lstLog_RowMenu(row); }); };
 }
 
 // Settings.ini in the folder the host names, so that a test's window keeps
 // its settings in its own folder. The store never throws.
 std::string frmMain::readSetting(const char* key, const std::string& defaultValue) {
-    const auto folder = m_host.settingsFolder();
+    const auto folder = m_host.folders().settingsFolder();
     return folder ? modKorvel::ReadIniSetting(kSection, key, *folder + "Settings.ini", defaultValue) : defaultValue;
 }
 
 void frmMain::writeSetting(const char* key, const std::string& value) {
-    if (const auto folder = m_host.settingsFolder()) {
+    if (const auto folder = m_host.folders().settingsFolder()) {
         modKorvel::WriteIniSetting(kSection, key, value, *folder + "Settings.ini");
     }
 }
@@ -144,9 +125,9 @@ void frmMain::Form_Load() {
     c.window.setCaption(std::string(kAppTitle) + " - file change monitor v" + version);
     m_host.setWindowIcons();
     c.lblSubTitle.setCaption("v" + version);
-    if (const auto folder = m_host.settingsFolder()) {
+    if (const auto folder = m_host.folders().settingsFolder()) {
         // Told once, here: the settings read and written from now on fail quietly.
-        if (const auto problem = modKorvel::SettingsFileProblem(*folder + "Settings.ini")) {
+        if (const auto problem = settings::fileProblem(*folder + "Settings.ini")) {
             showErrorMessage(*problem);
         }
     }
@@ -179,7 +160,7 @@ void frmMain::Form_Load() {
             m_frmSysTray->IconHandle(m_host.windowIcon());
         }
     });
-    if (const auto folder = m_host.appFolder()) {
+    if (const auto folder = m_host.folders().appFolder()) {
         std::error_code exists; // an existing folder is fine
         std::filesystem::create_directory(
             std::filesystem::path(std::u8string(folder->begin(), folder->end())) / u8"Copies", exists);
@@ -232,7 +213,7 @@ void frmMain::Form_Unload() {
     m_lastCopyProgress = std::chrono::steady_clock::now();
     continueOnError([&] { m_frmSysTray.reset(); });
     m_copies.close([this] {
-        modKorvel::WriteUnwrittenLogLines(); // the last try; what fails goes to standard error
+        changeLog::writeUnwrittenLines(); // the last try; what fails goes to standard error
         m_host.quit();
     });
 }

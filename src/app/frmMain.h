@@ -12,6 +12,7 @@
 #include "app/frmMainHost.h"
 #include "common/workerThread.h"
 #include "copies/CopyQueue.h"
+#include "log/rowCopies.h"
 #include "tray/frmSysTray.h"
 #include "view/controls.h"
 #include "watch/ChangeEvents.h"
@@ -96,6 +97,10 @@ public:
     // The change log (frmMainLog.cpp).
     void cmdClearLogView_Click();
     void cmdOpenLog_Click();
+    // A row's copy: what its tooltip and menu offer, and a command on it.
+    view::RowCopyOffer lstLog_CopyOffer(std::int64_t row) const;
+    void lstLog_RowCommand(std::int64_t row, view::RowCommand command);
+    void lstLog_RowMenu(std::int64_t row);
 
     // Tray events (frmMainTray.cpp).
     void m_frmSysTray_SysTrayMouseUp(std::int32_t eButton);
@@ -160,6 +165,7 @@ private:
     void copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier);
     bool copyGivenUp();
     void showCopyFailed(const std::string& reason);
+    std::optional<platform::FileStatus> newestRowVersion() const;
     void notifyCopyFailed(const std::string& file, const std::string& reason);
     // frmMainTray.cpp
     void wireSysTray();
@@ -208,6 +214,10 @@ private:
     // (the list may have been cleared since).
     std::optional<watch::FileStamp> m_newestStamp;
     std::int64_t m_newestStampRow = 0;
+    // The newest row's length, which with its stamp tells its version.
+    std::optional<std::int64_t> m_newestLength;
+    // Which copy holds each row's version.
+    logview::RowCopies m_rowCopies;
     std::unique_ptr<frmSysTray> m_frmSysTray;
     // Owns Copier, the program's one FileCopyClass, and the requests waiting for it.
     copies::CopyQueue m_copies;

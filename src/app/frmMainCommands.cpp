@@ -58,7 +58,7 @@ void frmMain::txtInterval_Change() {
 void frmMain::cmdFileOpen_Click() {
     const auto chosen = [this] {
         const NestedLoop dialog(*this);
-        return m_host.chooseFile("Select a file to monitor", "All Files|*.*");
+        return m_host.shell().chooseFile("Select a file to monitor", "All Files|*.*");
     }();
     // A cancelled dialog leaves the watched path and its setting alone.
     if (chosen) {
@@ -70,18 +70,18 @@ void frmMain::cmdFileOpen_Click() {
 
 void frmMain::cmdMonitorOpen_Click() {
     const auto path = m_controls.txtFileName.text();
-    m_host.openDocument(path, modKorvel::GetFolder(path));
+    m_host.shell().openDocument(path, modKorvel::GetFolder(path));
 }
 
 void frmMain::cmdOpenFolder_Click() {
     const auto path = m_controls.txtFileName.text();
     if (modKorvel::AddBackslash(path)) { // an empty path names nothing to show
-        m_host.showFileInFolder(path);
+        m_host.shell().showFileInFolder(path);
     }
 }
 
 void frmMain::cmdFolderCopiesOpen_Click() {
-    if (const auto folder = m_host.appFolder()) {
-        m_host.openFolder(*folder + "Copies");
+    if (const auto folder = m_host.folders().appFolder()) {
+        m_host.shell().openFolder(*folder + "Copies");
     }
 }

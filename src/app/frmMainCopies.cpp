@@ -50,14 +50,14 @@ void frmMain::cmdMakeCopy_Click() {
 
 void frmMain::carryOut(copies::CopyRequest request, FileCopyClass& copier) {
     if (request == copies::CopyRequest::Log) {
-        if (const auto folder = m_host.appFolder()) {
+        if (const auto folder = m_host.folders().appFolder()) {
             const std::string copy = logview::copyLogForViewing(copier, *folder);
             // Asked for by a click, so told at every one; what opens is the
             // older copy, if any.
             if (copier.LastOutcome() == CopyOutcome::Failed && shortOfSpace(copier)) {
                 notifyCopyFailed("Log.csv", copier.LastError()->text());
             }
-            m_host.openDocument(copy, *folder);
+            m_host.shell().openDocument(copy, *folder);
         }
         return;
     }
@@ -76,13 +76,22 @@ void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier
         },
         &m_prober);
     const auto source = look.wait([this] { return m_unloaded; });
-    if (!source || !source->exists || m_unloaded) {
+    if (!source || m_unloaded) {
+        return;
+    }
+    // The rows recorded so far are what this copy settles; whether it holds
+    // the newest one's version is told by the look it is made from.
+    const auto newest = m_rowCopies.newest(m_controls.lstLog.rowCount());
+    const bool holdsNewest = sameVersion(source->status, newestRowVersion());
+    if (!source->exists) {
+        m_rowCopies.failed(newest, makeRtError(rterr::FileNotFound).text());
         return;
     }
     if (!bManual && sameVersion(source->status, m_newestCopySource)) {
+        m_rowCopies.copiedBefore(newest, holdsNewest);
         return; // read, not changed: its newest copy holds this version already
     }
-    const auto folder = m_host.appFolder();
+    const auto folder = m_host.folders().appFolder();
     const std::string destination = folder ? copies::chooseCopyName(copies::copyNamePartsFor(*folder, path, bManual),
                                                                     m_host.clock(), modKorvel::FileExists)
                                            : std::string();
@@ -90,11 +99,17 @@ void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier
     m_copyFailed = false;
     m_controls.Timer2.setEnabled(true);
     if (destination.empty()) {
+        m_rowCopies.failed(newest, "the program's folder is not known");
         return;
     }
     copier.Copy(path, destination);
+    const auto failed = [&](const std::string& reason) {
+        m_rowCopies.failed(newest, reason);
+        return reason;
+    };
     switch (copier.LastOutcome()) {
     case CopyOutcome::Copied:
+        m_rowCopies.copied(newest, holdsNewest, destination);
         m_newestCopySource = source->status;
         m_changedDuringCopy = 0;
         m_toldShortOfSpace = false;
@@ -106,10 +121,12 @@ void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier
             m_copies.submit(request);
         } else {
             m_changedDuringCopy = 0;
-            showCopyFailed("the file changed every time it was being copied");
+            showCopyFailed(failed("the file changed every time it was being copied"));
         }
         break;
-    case CopyOutcome::Failed:
+    case CopyOutcome::Failed: {
+        const std::string reason =
+            failed(copier.LastError() ? copier.LastError()->text() : "the copy could not be written");
         if (shortOfSpace(copier)) {
             if (m_toldShortOfSpace) {
                 showCopyFailed({}); // the bar only
@@ -117,14 +134,30 @@ void frmMain::copyWatchedFile(copies::CopyRequest request, FileCopyClass& copier
             }
             m_toldShortOfSpace = true;
         }
-        showCopyFailed(copier.LastError() ? copier.LastError()->text() : "the copy could not be written");
+        showCopyFailed(reason);
         break;
+    }
     case CopyOutcome::SourceMissing:
-        showCopyFailed(makeRtError(rterr::FileNotFound).text());
+        showCopyFailed(failed(makeRtError(rterr::FileNotFound).text()));
         break;
     case CopyOutcome::Abandoned:
         break; // the window has gone
     }
+}
+
+// The newest row's version as a copy's look would see it; none when the list
+// has been cleared since it was recorded or the probe could not tell it.
+std::optional<platform::FileStatus> frmMain::newestRowVersion() const {
+    if (m_newestStampRow != m_controls.lstLog.rowCount() || !m_newestStamp || !m_newestLength ||
+        !m_newestStamp->modifiedTicks) {
+        return std::nullopt;
+    }
+    platform::FileStatus version;
+    version.length = *m_newestLength;
+    version.modifiedTicks = *m_newestStamp->modifiedTicks;
+    version.identity = m_newestStamp->identity;
+    version.changeTicks = m_newestStamp->changeTicks;
+    return version;
 }
 
 // Once the window has gone, a copy under way is still waited for, but only

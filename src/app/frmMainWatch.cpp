@@ -246,11 +246,16 @@ void frmMain::recordChange(const watch::Observation& seen) {
         // written in them too.
         list.appendRow({clock.now(), seen.state, seen.values, seen.formats});
         m_newestStamp = seen.stamp;
+        m_newestLength = seen.values.sizeInBytes;
         m_newestStampRow = list.rowCount();
+        using enum logview::RowCopyState;
+        m_rowCopies.recorded(m_newestStampRow, m_controls.chkMakeCopy.value() != 1  ? CopiesOff
+                                               : seen.state == modSentrel::fsNoFile ? NothingToCopy
+                                                                                    : Copying);
     });
     // The clock is read again: the line's time may be a second later than the row's.
     const auto line = buildLogLine(seen.record, clock.generalDate(clock.now()));
-    if (const auto folder = m_host.appFolder()) {
+    if (const auto folder = m_host.folders().appFolder()) {
         modKorvel::AppendLogLine(line, *folder + "Log.csv");
     }
 }
@@ -267,7 +272,7 @@ void frmMain::notifyChange(modSentrel::FileState state, const ChangeRecord& reco
         });
     }
     if (c.chkBeep.value() == 1) {
-        m_host.beep(500, 100);
+        m_host.sound().beep(500, 100);
     }
     if (c.chkNotify.value() == 1) {
         bringBackMainWindow();

@@ -2,6 +2,7 @@
 
 #include "common/modKorvel.h"
 #include "common/version.h"
+#include "common/workerThread.h"
 #include "platform/fileio.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
@@ -14,7 +15,6 @@
 #include <deque>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -30,8 +30,9 @@ struct PendingWrite {
     std::string file;
 };
 
-// The one thread that writes the settings files, and the writes waiting for
-// it. A write waits in the queue, at its front while it is carried out.
+// The writes of the settings files, carried out one after another on a
+// worker thread of the store's own. A write waits in the queue, at its front
+// while it is carried out.
 class SettingsWriter {
 public:
     void add(PendingWrite write) {
@@ -45,20 +46,22 @@ public:
                 return;
             }
         }
-        if (!m_started) {
-            try {
-                std::thread([this] { run(); }).detach();
-                m_started = true;
-            } catch (...) {
-                platform::trailCurrentException();
-                // No thread to be had: written here and now instead.
+        m_queue.push_back(std::move(write));
+        try {
+            // One job per write, each carrying out the write at the front:
+            // posted under the lock, they run in the order of the writes.
+            m_thread.post([this] { writeFront(); });
+        } catch (...) {
+            platform::trailCurrentException();
+            PendingWrite now = std::move(m_queue.back());
+            m_queue.pop_back();
+            // No thread to be had: written here and now instead, unless
+            // writes asked for before it are still to come.
+            if (m_queue.empty()) {
                 lock.unlock();
-                platform::writeProfileString(write.section, write.key, write.value, write.file);
-                return;
+                platform::writeProfileString(now.section, now.key, now.value, now.file);
             }
         }
-        m_queue.push_back(std::move(write));
-        m_added.notify_one();
     }
 
     // Waits until no write of `file` is left, or `limit` has passed.
@@ -83,45 +86,35 @@ public:
     }
 
 private:
-    [[noreturn]] void run() {
+    void writeFront() {
         std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_added.wait(lock, [&] { return !m_queue.empty(); });
-            m_writing = true;
-            // Only the back of the queue changes meanwhile, and only when it
-            // is not this write: the reference stays good.
-            const PendingWrite& write = m_queue.front();
-            lock.unlock();
-            platform::writeProfileString(write.section, write.key, write.value, write.file);
-            lock.lock();
-            m_queue.pop_front();
-            m_writing = false;
-            m_stalled = false;
-            m_written.notify_all();
-        }
+        m_writing = true;
+        // Only the back of the queue changes meanwhile, and only when it
+        // is not this write: the reference stays good.
+        const PendingWrite& write = m_queue.front();
+        lock.unlock();
+        platform::writeProfileString(write.section, write.key, write.value, write.file);
+        lock.lock();
+        m_queue.pop_front();
+        m_writing = false;
+        m_stalled = false;
+        m_written.notify_all();
     }
 
     std::mutex m_mutex;
-    std::condition_variable m_added;
     std::condition_variable m_written;
     std::deque<PendingWrite> m_queue;
-    bool m_started = false;
     bool m_writing = false;
     bool m_stalled = false;
+    WorkerThread m_thread;
 };
 
 SettingsWriter& settingsWriter() {
-    // Never destroyed: the program's statics go away at exit while its thread
-    // may still wait for work, or for a disk.
+    // Never destroyed: the program's statics go away at exit while its
+    // thread may still wait for a disk.
     static SettingsWriter* const writer = new SettingsWriter;
     return *writer;
 }
-
-} // namespace
-
-namespace modKorvel {
-
-namespace {
 
 // Keys are plain ASCII names; other characters are left as they are.
 std::string asciiCase(std::string text, bool upper) {
@@ -156,6 +149,8 @@ void writeValue(const std::string& Section, const std::string& Key, const std::s
 
 } // namespace
 
+namespace modKorvel {
+
 std::string ReadIniSetting(const std::string& Section, const std::string& Key, const std::string& IniFile,
                            const std::string& DefaultValue) {
     try {
@@ -189,25 +184,29 @@ void WriteIniSetting(const std::string& Section, const std::string& Key, const s
     }
 }
 
-std::optional<std::string> SettingsFileProblem(const std::string& IniFile) {
+} // namespace modKorvel
+
+namespace settings {
+
+std::optional<std::string> fileProblem(const std::string& iniFile) {
     try {
         const std::string program(kAppTitle);
         // The reason as the system gives it, where opening the file the same way fails.
         const auto because = [&](platform::IoError error, const char* otherwise) {
             return " (" + (error ? error->text() : std::string(otherwise)) + ").";
         };
-        const auto content = platform::readWholeFile(IniFile);
+        const auto content = platform::readWholeFile(iniFile);
         if (content.status == platform::WholeFile::Status::Failed) {
             platform::File file;
-            return "The settings file " + IniFile + " cannot be read" +
-                   because(file.openForRead(IniFile), "not a file that can be read") + " " + program +
+            return "The settings file " + iniFile + " cannot be read" +
+                   because(file.openForRead(iniFile), "not a file that can be read") + " " + program +
                    " runs with its default settings, and changes to them will not be kept.";
         }
         // Written back as it is, the way every setting is written: whole, or not at all.
-        if (!platform::replaceWholeFile(IniFile, content.bytes)) {
+        if (!platform::replaceWholeFile(iniFile, content.bytes)) {
             platform::File file;
-            return "The settings file " + IniFile + " cannot be written" +
-                   because(file.openForAppend(IniFile), "it is write-protected") +
+            return "The settings file " + iniFile + " cannot be written" +
+                   because(file.openForAppend(iniFile), "it is write-protected") +
                    " Changes to the settings will not be kept.";
         }
     } catch (...) {
@@ -217,7 +216,7 @@ std::optional<std::string> SettingsFileProblem(const std::string& IniFile) {
     return std::nullopt;
 }
 
-} // namespace modKorvel
+} // namespace settings
 
 bool flushIniWrites(std::chrono::milliseconds timeout) noexcept {
     std::size_t left = 0;

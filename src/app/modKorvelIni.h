@@ -1,11 +1,12 @@
 #pragma once
-// The settings store of module modKorvel: one value per key in a section of
-// an initialization file, by default Settings.ini in the program's settings
-// folder (the application folder, unless the program is installed).
-// Nothing is kept in memory: reads come from the file, and writes go to it
-// from a thread of the store's own, in the order they were asked for, so that
-// a caller never waits for the disk (each write rewrites the file and syncs
-// it). Neither routine throws nor reports a failure.
+// The settings store: one value per key in a section of an initialization
+// file, by default Settings.ini in the program's settings folder (the
+// application folder, unless the program is installed), read and written by
+// module modKorvel's two routines. Nothing is kept in memory: reads come from
+// the file, and writes go to it from a worker thread of the store's own, in
+// the order they were asked for, so that a caller never waits for the disk
+// (each write rewrites the file and syncs it). Neither routine throws nor
+// reports a failure.
 
 #include <chrono>
 #include <optional>
@@ -29,13 +30,17 @@ std::string ReadIniSetting(const std::string& Section, const std::string& Key, c
 void WriteIniSetting(const std::string& Section, const std::string& Key, const std::string& NewValue,
                      const std::string& IniFile);
 
-// Whether `IniFile` can keep the settings: empty when it can be read (or does
+} // namespace modKorvel
+
+namespace settings {
+
+// Whether `iniFile` can keep the settings: empty when it can be read (or does
 // not exist yet) and written; otherwise the message that tells the user why
 // not, naming the file and the reason. Creates a missing file, empty; an
 // existing one is written back unchanged.
-std::optional<std::string> SettingsFileProblem(const std::string& IniFile);
+std::optional<std::string> fileProblem(const std::string& iniFile);
 
-} // namespace modKorvel
+} // namespace settings
 
 // Waits at most `timeout` until every settings write asked for so far has
 // reached its file: true when they all have. When some have not, says so on

@@ -48,3 +48,8 @@ std::shared_ptr<const TextFormats> Clock::formats() const {
 platform::DayHalfDesignators Clock::dayHalfDesignators() const {
     return platform::userDayHalfDesignators();
 }
+
+const Clock& platformClock() noexcept {
+    static const Clock clock;
+    return clock;
+}

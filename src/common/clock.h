@@ -37,3 +37,6 @@ public:
     // The user's designators for before and after noon.
     virtual platform::DayHalfDesignators dayHalfDesignators() const;
 };
+
+// The platform's clock and formats, for a program that replaces neither.
+const Clock& platformClock() noexcept;

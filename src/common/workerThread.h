@@ -32,8 +32,11 @@ public:
 
     void post(std::function<void()> job) {
         if (!m_shared) {
-            m_shared = std::make_shared<Shared>();
-            std::thread([shared = m_shared] { run(*shared); }).detach();
+            // Kept only once its thread runs: a post that could not start
+            // one throws, and the next post tries again.
+            auto shared = std::make_shared<Shared>();
+            std::thread([shared] { run(*shared); }).detach();
+            m_shared = std::move(shared);
         }
         {
             const std::lock_guard lock(m_shared->mutex);

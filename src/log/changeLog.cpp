@@ -20,8 +20,6 @@ std::string buildLogLine(const ChangeRecord& record, std::string_view time) {
     return line;
 }
 
-namespace modKorvel {
-
 namespace {
 
 platform::IoError appendText(const std::string& bytes, const std::string& path) {
@@ -76,7 +74,7 @@ platform::IoError appendWithKept(const std::string* line, const std::string& pat
 void keep(const std::string& line, const std::string& path) {
     auto& kept = unwritten();
     kept.path = path;
-    if (kept.lines.size() < kMaxUnwrittenLogLines) {
+    if (kept.lines.size() < changeLog::kMaxUnwrittenLines) {
         kept.lines.push_back(line);
     } else if (kept.lost++ == 0) {
         std::fprintf(stderr, "%s: the log %s still cannot be written; further changes are not kept for it\n",
@@ -85,6 +83,8 @@ void keep(const std::string& line, const std::string& path) {
 }
 
 } // namespace
+
+namespace modKorvel {
 
 void AppendLogLine(const std::string& sLine, const std::string& sPath) {
     try {
@@ -104,11 +104,15 @@ void AppendLogLine(const std::string& sLine, const std::string& sPath) {
     }
 }
 
-std::size_t UnwrittenLogLines() {
+} // namespace modKorvel
+
+namespace changeLog {
+
+std::size_t unwrittenLines() {
     return unwritten().lines.size();
 }
 
-bool WriteUnwrittenLogLines() {
+bool writeUnwrittenLines() {
     auto& kept = unwritten();
     if (kept.lines.empty() && kept.lost == 0) {
         return true;
@@ -138,4 +142,4 @@ bool WriteUnwrittenLogLines() {
     return allWritten;
 }
 
-} // namespace modKorvel
+} // namespace changeLog

@@ -18,10 +18,12 @@
 #include "platform/trail.h"
 #include "watch/changeRecord.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace view {
 
@@ -40,6 +42,25 @@ inline void runHandler(const Handler& handler) noexcept {
         platform::trailCurrentException();
     }
 }
+
+// What a row of the list offers about the copy of its version.
+struct RowCopyOffer {
+    bool hasCopy = false; // the row's commands apply
+    std::string tip;      // the copy's name, or why there is none
+};
+
+// The commands of a row's context menu, in their order; a double click or
+// Enter on a row opens its copy.
+enum class RowCommand { OpenCopy, ShowCopyInFolder, CopyPath };
+struct RowMenuItem {
+    RowCommand command;
+    std::string_view caption;
+};
+inline constexpr std::array kRowMenu{
+    RowMenuItem{RowCommand::OpenCopy, "Open Copy"},
+    RowMenuItem{RowCommand::ShowCopyInFolder, "Show Copy in Folder"},
+    RowMenuItem{RowCommand::CopyPath, "Copy Path"},
+};
 
 class CheckBox {
 public:
@@ -94,6 +115,41 @@ public:
     virtual void clear() noexcept = 0;
     // Rows count from 1; nothing happens for a row that does not exist.
     virtual void ensureVisible(std::int64_t row) noexcept = 0;
+
+    // Shows the row menu where it was last asked for, its commands greyed
+    // unless `enabled`, and returns once the user has chosen one or none.
+    // Runs a nested message loop, as a modal menu does.
+    virtual std::optional<RowCommand> popupRowMenu(bool enabled) noexcept = 0;
+
+    // Set by the core: what row `row` (from 1) offers for its tooltip, a
+    // command on it (OpenCopy for a double click or Enter), and its context
+    // menu asked for. Front ends call them through rowOffer() and runRowCommand().
+    std::function<RowCopyOffer(std::int64_t row)> copyOffer;
+    std::function<void(std::int64_t row, RowCommand command)> onRowCommand;
+    std::function<void(std::int64_t row)> onRowMenu;
+
+    RowCopyOffer rowOffer(std::int64_t row) const noexcept {
+        try {
+            return copyOffer ? copyOffer(row) : RowCopyOffer{};
+        } catch (...) {
+            platform::trailCurrentException();
+            return {};
+        }
+    }
+    void runRowCommand(std::int64_t row, RowCommand command) const noexcept {
+        runHandler([&] {
+            if (onRowCommand) {
+                onRowCommand(row, command);
+            }
+        });
+    }
+    void runRowMenu(std::int64_t row) const noexcept {
+        runHandler([&] {
+            if (onRowMenu) {
+                onRowMenu(row);
+            }
+        });
+    }
 };
 
 // An RGB colour, or a system colour.

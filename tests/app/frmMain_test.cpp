@@ -36,13 +36,16 @@ using testsupport::TempDir;
 
 namespace {
 
-class FakeHost : public frmMainHost {
+class FakeHost : public frmMainHost, public Shell, public Sound, public AppFolders {
 public:
     explicit FakeHost(std::string folder) : m_folder(std::move(folder)) {}
     ~FakeHost() override { m_waker->close(); }
     FakeHost(const FakeHost&) = delete;
     FakeHost& operator=(const FakeHost&) = delete;
 
+    Shell& shell() noexcept override { return *this; }
+    Sound& sound() noexcept override { return *this; }
+    AppFolders& folders() noexcept override { return *this; }
     std::unique_ptr<frmSysTray> createSysTray() override {
         return std::make_unique<frmSysTray>(tray, tray, [] { return 0x0A280105u; }); // NT 5.1
     }
@@ -61,6 +64,7 @@ public:
     }
     void showFileInFolder(const std::string& path) noexcept override { shown.push_back("select:" + path); }
     void openFolder(const std::string& folder) noexcept override { shown.push_back("folder:" + folder); }
+    void copyToClipboard(const std::string& text) noexcept override { shown.push_back("clipboard:" + text); }
     void showMessage(const UserMessage& message) noexcept override {
         messages.push_back(message.text);
         if (whileBoxIsOpen) {
@@ -697,6 +701,74 @@ TEST_F(WatchTickTest, ADiskShortOfSpaceIsToldOnceWhileItStaysShort) {
     files.write("current.csv", "short again");
     view.Timer1.tick();
     EXPECT_EQ(told(), 3u) << "told again after a copy was made";
+}
+
+// Each row leads to the copy of its version: its own, or the earlier copy of
+// the same version it skipped; a row without one says why and offers nothing.
+TEST_F(WatchTickTest, RowsLeadToTheCopyOfTheirVersion) {
+    const auto offer = [&](std::int64_t row) { return view.lstLog.rowOffer(row); };
+    view.chkMakeCopy.setValue(1);
+    view.Timer1.tick();
+    {
+        testsupport::FileHolder reader(watched, "r");
+        ASSERT_TRUE(reader.holding());
+        view.Timer1.tick(); // "Open": the same version, not copied again
+        EXPECT_EQ(reader.release(), 0);
+    }
+    ASSERT_EQ(copies().size(), 1u);
+    const std::string first = (app.fsPath() / "Copies" / copies()[0]).string();
+    EXPECT_EQ(offer(1).tip, "Copy: " + copies()[0].string());
+    EXPECT_TRUE(offer(2).hasCopy);
+    EXPECT_EQ(offer(2).tip, offer(1).tip) << "the skipped copy's row leads to the earlier copy";
+
+    view.chkMakeCopy.setValue(0);
+    files.write("current.csv", "second");
+    view.Timer1.tick();
+    EXPECT_FALSE(offer(3).hasCopy);
+    EXPECT_EQ(offer(3).tip, "No copy: Make Copy on Change was off");
+    view.cmdMakeCopy.click();
+    EXPECT_TRUE(offer(3).hasCopy) << "a manual copy of the newest version belongs to its row";
+    EXPECT_NE(offer(3).tip.find(" - Manual (0001)"), std::string::npos) << offer(3).tip;
+
+    std::filesystem::remove_all(app.fsPath() / "Copies");
+    app.write("Copies", "a file where the folder should be");
+    view.chkMakeCopy.setValue(1);
+    files.write("current.csv", "third!");
+    view.Timer1.tick();
+    EXPECT_FALSE(offer(4).hasCopy);
+    EXPECT_EQ(offer(4).tip, "No copy: 76 - Path not found");
+    host.shown.clear();
+    view.lstLog.runRowCommand(4, view::RowCommand::OpenCopy);
+    view.lstLog.runRowMenu(4);
+    EXPECT_EQ(view.lstLog.menusShown, std::vector<bool>{false}) << "its menu's commands are greyed";
+    EXPECT_TRUE(host.shown.empty()) << "a row without a copy opens nothing";
+
+    // The first copy was in the folder just removed: the command says so,
+    // with no box to click away, and the row's tooltip keeps it.
+    const std::size_t balloons = host.tray.calls.size();
+    view.lstLog.runRowCommand(1, view::RowCommand::OpenCopy);
+    EXPECT_TRUE(host.shown.empty());
+    ASSERT_GT(host.tray.calls.size(), balloons);
+    EXPECT_EQ(tray::wideFieldText(host.tray.calls.back().w.szInfoTitle), "Copy Not Found");
+    EXPECT_EQ(offer(1).tip.rfind("Copy deleted or moved: ", 0), 0u) << offer(1).tip;
+    EXPECT_TRUE(host.messages.empty());
+
+    std::filesystem::remove(app.fsPath() / "Copies");
+    std::filesystem::create_directory(app.fsPath() / "Copies");
+    std::ofstream(first) << "put back";
+    view.lstLog.runRowCommand(2, view::RowCommand::OpenCopy);
+    for (const auto command : {view::RowCommand::ShowCopyInFolder, view::RowCommand::CopyPath}) {
+        view.lstLog.menuChoice = command;
+        view.lstLog.runRowMenu(2);
+    }
+    EXPECT_EQ(view.lstLog.menusShown, (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(host.shown, (std::vector<std::string>{"open:" + first + "|" + modKorvel::GetFolder(first),
+                                                    "select:" + first, "clipboard:" + first}));
+    EXPECT_EQ(offer(1).tip.rfind("Copy: ", 0), 0u) << "found again";
+
+    view.cmdClearLogView.click();
+    EXPECT_FALSE(offer(1).hasCopy) << "the rows' links go with them";
+    EXPECT_TRUE(std::filesystem::exists(first)) << "the copies stay";
 }
 
 TEST_F(WatchTickTest, RequestsDuringARunningCopyWaitForIt) {

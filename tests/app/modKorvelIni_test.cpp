@@ -141,17 +141,17 @@ TEST_F(SettingsStore, ReadOnlyFileIsReadButNeverChanged) {
 TEST_F(SettingsStore, AFileThatCannotKeepTheSettingsIsNamedWithTheReason) {
     const std::string content = "[Main]\r\nINTERVAL=250\r\n";
     ini(content);
-    EXPECT_EQ(SettingsFileProblem(path()), std::nullopt);
+    EXPECT_EQ(settings::fileProblem(path()), std::nullopt);
     EXPECT_EQ(readFile(path()), content);
 
     makeReadOnly(path());
-    const auto readOnly = SettingsFileProblem(path()).value_or("");
+    const auto readOnly = settings::fileProblem(path()).value_or("");
     EXPECT_EQ(readOnly.rfind("The settings file " + path() + " cannot be written (", 0), 0u) << readOnly;
     EXPECT_EQ(readFile(path()), content);
 
     const auto folder = m_dir.path("Folder.ini");
     std::filesystem::create_directory(std::filesystem::u8path(folder));
-    const auto notAFile = SettingsFileProblem(folder).value_or("");
+    const auto notAFile = settings::fileProblem(folder).value_or("");
     EXPECT_NE(notAFile.find(folder + " cannot be read"), std::string::npos) << notAFile;
     EXPECT_NE(notAFile.find("runs with its default settings"), std::string::npos) << notAFile;
 }

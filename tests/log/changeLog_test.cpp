@@ -149,13 +149,13 @@ TEST_F(AppendLogLineTest, FailuresAreShownAndTheKeptLinesComeFirstOnceTheCauseIs
     // Still unwritable at the end: the last try fails and the line goes to standard error instead.
     fs::create_directory(file);
     modKorvel::AppendLogLine("unwritten", log);
-    EXPECT_EQ(modKorvel::UnwrittenLogLines(), 1U);
+    EXPECT_EQ(changeLog::unwrittenLines(), 1U);
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(modKorvel::WriteUnwrittenLogLines());
+    EXPECT_FALSE(changeLog::writeUnwrittenLines());
     const auto said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("1 change(s) could not be written"), std::string::npos) << said;
     EXPECT_NE(said.find("\nunwritten\n"), std::string::npos) << said;
-    EXPECT_EQ(modKorvel::UnwrittenLogLines(), 0U);
+    EXPECT_EQ(changeLog::unwrittenLines(), 0U);
 }
 
 } // namespace

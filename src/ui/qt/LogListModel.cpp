@@ -47,6 +47,9 @@ QVariant LogListModel::data(const QModelIndex& index, int role) const {
             return QString(); // no memory left to make the text: the cell stays empty
         }
     }
+    if (role == Qt::ToolTipRole && m_tips) {
+        return m_tips(index.row());
+    }
     if (role == Qt::DecorationRole && index.column() == 0) {
         const int icon = m_rows.icon(index.row());
         if (icon >= 1 && static_cast<std::size_t>(icon) <= m_icons.size()) {

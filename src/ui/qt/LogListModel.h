@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include <functional>
 #include <vector>
 
 namespace ui {
@@ -17,6 +18,8 @@ public:
 
     // The icons of the state image list, picture 1 first.
     void setIcons(std::vector<QIcon> icons) { m_icons = std::move(icons); }
+    // Where a row's tooltip comes from (rows from 0).
+    void setToolTips(std::function<QString(int row)> tips) { m_tips = std::move(tips); }
 
     void appendRow(const ChangeRow& row);
     void clearRows();
@@ -30,6 +33,7 @@ public:
 private:
     logview::LogRows m_rows;
     std::vector<QIcon> m_icons;
+    std::function<QString(int row)> m_tips;
 };
 
 } // namespace ui

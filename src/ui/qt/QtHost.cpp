@@ -11,6 +11,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QClipboard>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -157,6 +158,16 @@ void QtHost::showFileInFolder(const std::string& path) noexcept {
     }
 }
 
+void QtHost::copyToClipboard(const std::string& text) noexcept {
+    try {
+        if (auto* clipboard = QGuiApplication::clipboard()) {
+            clipboard->setText(QString::fromStdString(text));
+        }
+    } catch (...) {
+        platform::trailCurrentException();
+    }
+}
+
 void QtHost::openFolder(const std::string& folder) noexcept {
     platform::shellOpenDocument(folder, folder, std::nullopt);
 }
@@ -214,7 +225,7 @@ void QtHost::post(std::function<void()> work) noexcept {
 
 std::optional<std::string> QtHost::appFolder() noexcept {
     try {
-        return m_dataFolder ? m_dataFolder : frmMainHost::appFolder();
+        return m_dataFolder ? m_dataFolder : AppFolders::appFolder();
     } catch (...) {
         platform::trailCurrentException();
         return std::nullopt; // out of memory
@@ -223,7 +234,7 @@ std::optional<std::string> QtHost::appFolder() noexcept {
 
 std::optional<std::string> QtHost::settingsFolder() noexcept {
     try {
-        return m_settingsFolder ? m_settingsFolder : frmMainHost::settingsFolder();
+        return m_settingsFolder ? m_settingsFolder : AppFolders::settingsFolder();
     } catch (...) {
         platform::trailCurrentException();
         return std::nullopt;

@@ -21,25 +21,26 @@ namespace ui {
 
 class MainWindow;
 
-class QtHost : public frmMainHost {
+// The host and each of its services at once: a test derives from it to
+// record one of them.
+class QtHost : public frmMainHost, public Shell, public Sound, public AppFolders {
 public:
-    // `folders`: where the window keeps its files; without them, the host's
-    // defaults (the executable's folder).
+    // `folders`: where the window keeps its files; without them, the
+    // executable's folder.
     explicit QtHost(MainWindow& window, const std::optional<platform::ProgramFolders>& folders = std::nullopt);
     ~QtHost() override;
     QtHost(const QtHost&) = delete;
     QtHost& operator=(const QtHost&) = delete;
 
+    Shell& shell() noexcept override { return *this; }
+    Sound& sound() noexcept override { return *this; }
+    AppFolders& folders() noexcept override { return *this; }
+
+    // The window's own.
     std::unique_ptr<frmSysTray> createSysTray() override;
     std::uint64_t stateIcon(int image) noexcept override;
     std::uint64_t windowIcon() noexcept override;
     void setWindowIcons() noexcept override;
-    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) noexcept override;
-    void beep(std::int32_t frequency, std::int32_t milliseconds) noexcept override;
-    void openDocument(const std::string& file, const std::string& folder) noexcept override;
-    void showFileInFolder(const std::string& path) noexcept override;
-    void openFolder(const std::string& folder) noexcept override;
-    void showMessage(const UserMessage& message) noexcept override;
     void pumpMessages() noexcept override;
     void waitForMessages() noexcept override;
     void waitForMessagesAtMost(std::chrono::milliseconds atMost) noexcept override;
@@ -49,6 +50,17 @@ public:
     // innermost first: each one's exec() returns as if it had been cancelled.
     void endNestedLoops() noexcept override;
     void post(std::function<void()> work) noexcept override;
+
+    // Shell.
+    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) noexcept override;
+    void openDocument(const std::string& file, const std::string& folder) noexcept override;
+    void showFileInFolder(const std::string& path) noexcept override;
+    void openFolder(const std::string& folder) noexcept override;
+    void copyToClipboard(const std::string& text) noexcept override;
+    void showMessage(const UserMessage& message) noexcept override;
+    // Sound.
+    void beep(std::int32_t frequency, std::int32_t milliseconds) noexcept override;
+    // AppFolders.
     std::optional<std::string> appFolder() noexcept override;
     std::optional<std::string> settingsFolder() noexcept override;
 
@@ -60,7 +72,7 @@ public:
 
 private:
     MainWindow& m_window;
-    // Each ending in the separator; unset: the host's defaults.
+    // Each ending in the separator; unset: the executable's folder.
     std::optional<std::string> m_dataFolder;
     std::optional<std::string> m_settingsFolder;
     std::vector<QIcon> m_stateIcons;

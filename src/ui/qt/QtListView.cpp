@@ -1,7 +1,44 @@
 #include "ui/qt/QtListView.h"
 #include "platform/trail.h"
 
+#include <QMenu>
+
 namespace ui {
+
+QtListView::QtListView(QTreeView* view, LogListModel* model) : m_view(view), m_model(model) {
+    m_model->setToolTips([this](int row) { return QString::fromStdString(rowOffer(row + 1).tip); });
+    // A double click, or Enter, as the desktop's style activates an item.
+    QObject::connect(m_view, &QAbstractItemView::activated, m_view,
+                     [this](const QModelIndex& index) { runRowCommand(index.row() + 1, view::RowCommand::OpenCopy); });
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(m_view, &QWidget::customContextMenuRequested, m_view, [this](const QPoint& at) {
+        const QModelIndex index = m_view->indexAt(at);
+        if (index.isValid()) {
+            m_menuAt = m_view->viewport()->mapToGlobal(at);
+            runRowMenu(index.row() + 1);
+        }
+    });
+}
+
+std::optional<view::RowCommand> QtListView::popupRowMenu(bool enabled) noexcept {
+    try {
+        QMenu menu(m_view);
+        for (const auto& item : view::kRowMenu) {
+            QAction* action =
+                menu.addAction(QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size())));
+            action->setEnabled(enabled);
+            action->setData(static_cast<int>(item.command));
+        }
+        menu.setDefaultAction(menu.actions().constFirst());
+        const QAction* chosen = menu.exec(m_menuAt);
+        if (chosen != nullptr) {
+            return static_cast<view::RowCommand>(chosen->data().toInt());
+        }
+    } catch (...) {
+        platform::trailCurrentException();
+    }
+    return std::nullopt;
+}
 
 std::optional<std::string> QtListView::subItem(std::int64_t row, ChangeColumn column) const noexcept {
     try {

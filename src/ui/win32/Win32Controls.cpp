@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <limits>
 
+#include <windowsx.h>
+
 namespace ui::win32 {
 
 namespace {
@@ -141,6 +143,101 @@ void Win32Timer::fired() noexcept {
     ++m_running;
     view::runHandler(onTick);
     --m_running;
+}
+
+Win32ListView::Win32ListView(HWND window) : m_window(window) {
+    ::SendMessageW(m_window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
+}
+
+std::optional<LRESULT> Win32ListView::notified(NMHDR& header) noexcept {
+    switch (header.code) {
+    case NM_DBLCLK: {
+        const int item = reinterpret_cast<NMITEMACTIVATE&>(header).iItem;
+        if (item >= 0) {
+            runRowCommand(item + 1, view::RowCommand::OpenCopy);
+        }
+        return 0;
+    }
+    case NM_RETURN:
+        openFocusedRow();
+        return 0;
+    case LVN_GETINFOTIPW: {
+        auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
+        if (tip.pszText == nullptr || tip.cchTextMax <= 0) {
+            return 0;
+        }
+        try {
+            const std::wstring wide = platform::win32::wideFromUtf8(rowOffer(tip.iItem + 1).tip);
+            const std::size_t length = std::min(wide.size(), static_cast<std::size_t>(tip.cchTextMax - 1));
+            std::copy_n(wide.data(), length, tip.pszText);
+            tip.pszText[length] = L'\0';
+        } catch (...) {
+            platform::trailCurrentException();
+        }
+        return 0;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+void Win32ListView::openFocusedRow() const noexcept {
+    const auto item = ::SendMessageW(m_window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+    if (item >= 0) {
+        runRowCommand(item + 1, view::RowCommand::OpenCopy);
+    }
+}
+
+void Win32ListView::contextMenu(LPARAM at) noexcept {
+    POINT screen{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    LRESULT item = -1;
+    if (screen.x == -1 && screen.y == -1) {
+        // From the keyboard: the focused row, the menu below its text.
+        item = ::SendMessageW(m_window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+        RECT place{};
+        place.left = LVIR_LABEL;
+        if (item < 0 ||
+            !::SendMessageW(m_window, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&place))) {
+            return;
+        }
+        screen = {place.left, place.bottom};
+        ::ClientToScreen(m_window, &screen);
+    } else {
+        LVHITTESTINFO hit{};
+        hit.pt = screen;
+        ::ScreenToClient(m_window, &hit.pt);
+        item = ::SendMessageW(m_window, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    }
+    if (item >= 0) {
+        m_menuAt = screen;
+        runRowMenu(item + 1);
+    }
+}
+
+std::optional<view::RowCommand> Win32ListView::popupRowMenu(bool enabled) noexcept {
+    const HMENU menu = ::CreatePopupMenu();
+    if (menu == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<view::RowCommand> chosen;
+    try {
+        UINT id = 1;
+        for (const auto& item : view::kRowMenu) {
+            const std::wstring caption = platform::win32::wideFromUtf8(std::string(item.caption));
+            ::AppendMenuW(menu, MF_STRING | (enabled ? 0U : MF_GRAYED), id++, caption.c_str());
+        }
+        ::SetMenuDefaultItem(menu, 1, FALSE);
+        const int picked =
+            static_cast<int>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, m_menuAt.x,
+                                              m_menuAt.y, 0, ::GetParent(m_window), nullptr));
+        if (picked >= 1 && static_cast<std::size_t>(picked) <= view::kRowMenu.size()) {
+            chosen = view::kRowMenu[static_cast<std::size_t>(picked - 1)].command;
+        }
+    } catch (...) {
+        platform::trailCurrentException();
+    }
+    ::DestroyMenu(menu);
+    return chosen;
 }
 
 std::optional<std::string> Win32ListView::subItem(std::int64_t row, ChangeColumn column) const noexcept {

@@ -96,7 +96,8 @@ private:
 // asks for the texts of the rows it draws.
 class Win32ListView final : public view::ListView {
 public:
-    explicit Win32ListView(HWND window) : m_window(window) {}
+    // Asks the control for the rows' tooltips.
+    explicit Win32ListView(HWND window);
     std::int64_t rowCount() const noexcept override { return m_rows.size(); }
     std::optional<std::string> subItem(std::int64_t row, ChangeColumn column) const noexcept override;
     void appendRow(const ChangeRow& row) override;
@@ -107,8 +108,18 @@ public:
     // LVN_GETDISPINFOW: the text and the state picture of a row on screen.
     void fillDisplayInfo(NMLVDISPINFOW& info) const noexcept;
 
+    // The row's copy: a double click, Enter (NM_RETURN; the dialog keys
+    // turn it into IDOK while the list has the focus), its tooltip, and the
+    // context menu (WM_CONTEXTMENU at `at` on the screen, -1, -1 from the
+    // keyboard). notified() gives nullopt for what it leaves to the control.
+    std::optional<LRESULT> notified(NMHDR& header) noexcept;
+    void openFocusedRow() const noexcept;
+    void contextMenu(LPARAM at) noexcept;
+    std::optional<view::RowCommand> popupRowMenu(bool enabled) noexcept override;
+
 private:
     HWND m_window;
+    POINT m_menuAt{};
     logview::LogRows m_rows;
 };
 

@@ -10,6 +10,7 @@
 
 // After <windows.h>, which they depend on.
 #include <commdlg.h>
+#include <cstring>
 
 #include <vector>
 
@@ -172,6 +173,34 @@ void Host::openFolder(const std::string& folder) noexcept {
     } catch (...) {
         platform::trailCurrentException();
         // Out of memory: Explorer is not started.
+    }
+}
+
+void Host::copyToClipboard(const std::string& text) noexcept {
+    try {
+        const std::wstring wide = platform::win32::wideFromUtf8(text);
+        const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+        HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+        if (memory == nullptr) {
+            return;
+        }
+        if (void* data = ::GlobalLock(memory)) {
+            std::memcpy(data, wide.c_str(), bytes);
+            ::GlobalUnlock(memory);
+        }
+        // Another program may hold the clipboard open for a moment: the
+        // clipboard is left as it was.
+        bool handedOver = false;
+        if (::OpenClipboard(m_window.handle())) {
+            handedOver = ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+            ::CloseClipboard();
+        }
+        if (!handedOver) {
+            platform::trail("the clipboard could not be opened or set");
+            ::GlobalFree(memory);
+        }
+    } catch (...) {
+        platform::trailCurrentException();
     }
 }
 

@@ -19,24 +19,23 @@ namespace ui::win32 {
 class MainWindow;
 class MessageLoopWin32;
 
-class Host final : public frmMainHost {
+// The host and its shell and sound at once; the files stay in the
+// executable's folder.
+class Host final : public frmMainHost, public Shell, public Sound {
 public:
     // Both must outlive the host.
     Host(MainWindow& window, MessageLoopWin32& loop);
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
+    Shell& shell() noexcept override { return *this; }
+    Sound& sound() noexcept override { return *this; }
+
+    // The window's own.
     std::unique_ptr<frmSysTray> createSysTray() override;
     std::uint64_t stateIcon(int image) noexcept override;
     std::uint64_t windowIcon() noexcept override;
     void setWindowIcons() noexcept override;
-    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) noexcept override;
-    // Starts the tone and returns at once; while one plays, the next is dropped.
-    void beep(std::int32_t frequency, std::int32_t milliseconds) noexcept override;
-    void openDocument(const std::string& file, const std::string& folder) noexcept override;
-    void showFileInFolder(const std::string& path) noexcept override;
-    void openFolder(const std::string& folder) noexcept override;
-    void showMessage(const UserMessage& message) noexcept override;
     void pumpMessages() noexcept override;
     void waitForMessages() noexcept override;
     void waitForMessagesAtMost(std::chrono::milliseconds atMost) noexcept override;
@@ -48,6 +47,16 @@ public:
     // thread: each one's modal loop returns as if the user had cancelled it.
     void endNestedLoops() noexcept override;
     void post(std::function<void()> work) noexcept override;
+
+    // Shell.
+    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter) noexcept override;
+    void openDocument(const std::string& file, const std::string& folder) noexcept override;
+    void showFileInFolder(const std::string& path) noexcept override;
+    void openFolder(const std::string& folder) noexcept override;
+    void copyToClipboard(const std::string& text) noexcept override;
+    void showMessage(const UserMessage& message) noexcept override;
+    // Sound: starts the tone and returns at once; while one plays, the next is dropped.
+    void beep(std::int32_t frequency, std::int32_t milliseconds) noexcept override;
 
     // "All Files|*.*" in the form the file dialog takes: "All Files\0*.*\0\0".
     static std::wstring dialogFilter(const std::string& filter);

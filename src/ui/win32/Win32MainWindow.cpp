@@ -506,6 +506,15 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
         const auto index = static_cast<std::size_t>(LOWORD(wParam)) - kFirstControlId;
         const WORD code = HIWORD(wParam);
+        if (LOWORD(wParam) == IDOK && lParam == 0) {
+            // Enter, turned into IDOK by the dialog keys: on the list it opens the row's copy.
+            const HWND focus = ::GetFocus();
+            const auto id = static_cast<std::size_t>(focus != nullptr ? ::GetDlgCtrlID(focus) : 0);
+            if (auto* list = c.find<Win32ListView>(id - kFirstControlId)) {
+                list->openFocusedRow();
+                return 0;
+            }
+        }
         if (lParam == 0 || LOWORD(wParam) < kFirstControlId) {
             break;
         }
@@ -528,12 +537,24 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
+        auto* list = c.find<Win32ListView>(static_cast<std::size_t>(header->idFrom) - kFirstControlId);
+        if (list == nullptr) {
+            break;
+        }
         if (header->code == LVN_GETDISPINFOW) {
-            const auto index = static_cast<std::size_t>(header->idFrom) - kFirstControlId;
-            if (auto* list = c.find<Win32ListView>(index)) {
-                list->fillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
-                return 0;
-            }
+            list->fillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+            return 0;
+        }
+        if (const auto result = list->notified(*header)) {
+            return *result;
+        }
+        break;
+    }
+    case WM_CONTEXTMENU: {
+        const auto id = static_cast<std::size_t>(::GetDlgCtrlID(reinterpret_cast<HWND>(wParam)));
+        if (auto* list = c.find<Win32ListView>(id - kFirstControlId)) {
+            list->contextMenu(lParam);
+            return 0;
         }
         break;
     }

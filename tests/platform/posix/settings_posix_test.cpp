@@ -100,7 +100,7 @@ TEST_F(SettingsFileOnPosix, WriteProtectedFileStaysUnchangedEvenForRoot) {
 TEST_F(SettingsFileOnPosix, AFolderThatTakesNoNewFileHasItsFileWrittenInPlace) {
     const auto file = m_dir.write("Settings.ini", m_content);
     setMode(m_dir.path(), 0555);
-    EXPECT_EQ(modKorvel::SettingsFileProblem(file), std::nullopt);
+    EXPECT_EQ(settings::fileProblem(file), std::nullopt);
     modKorvel::WriteIniSetting("Main", "Interval", "300", file);
     const auto missing = m_dir.path("New.ini");
     EXPECT_EQ(modKorvel::ReadIniSetting("Main", "Interval", missing, "500"), "500");
