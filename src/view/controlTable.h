@@ -192,27 +192,12 @@ inline constexpr auto kMainWindowControls = [] {
     };
 }();
 
-// The place in kMainWindowControls of the control called `name`, or
-// kMainWindowControls.size() for a name the table lacks. Positions rather
-// than pointers: the sanitizers' instrumentation keeps GCC from comparing
-// addresses in a constant expression.
-constexpr std::size_t positionOf(std::string_view name) noexcept {
-    std::size_t position = 0;
-    while (position < kMainWindowControls.size() && kMainWindowControls[position].name != name) {
-        ++position;
-    }
-    return position;
-}
-
-// The control called `name`, or nullptr.
-constexpr const ControlDesign* findControl(std::string_view name) noexcept {
-    const std::size_t position = positionOf(name);
-    return position < kMainWindowControls.size() ? &kMainWindowControls[position] : nullptr;
-}
-
 namespace detail {
 
-// The place of the first control whose `field` is `value`, or kMainWindowControls.size().
+// The place of the first control whose `field` is `value`, or
+// kMainWindowControls.size(). Positions rather than pointers: the
+// sanitizers' instrumentation keeps GCC from comparing addresses in a
+// constant expression.
 template <class Field>
 constexpr std::size_t firstWith(Field ControlDesign::*field, Field value) noexcept {
     std::size_t position = 0;
@@ -223,6 +208,18 @@ constexpr std::size_t firstWith(Field ControlDesign::*field, Field value) noexce
 }
 
 } // namespace detail
+
+// The place in kMainWindowControls of the control called `name`, or
+// kMainWindowControls.size() for a name the table lacks.
+constexpr std::size_t positionOf(std::string_view name) noexcept {
+    return detail::firstWith(&ControlDesign::name, name);
+}
+
+// The control called `name`, or nullptr.
+constexpr const ControlDesign* findControl(std::string_view name) noexcept {
+    const std::size_t position = positionOf(name);
+    return position < kMainWindowControls.size() ? &kMainWindowControls[position] : nullptr;
+}
 
 // The image list that holds `images`, and the picture box that shows
 // `picture`: the table has exactly one of each (checked below).
@@ -250,6 +247,7 @@ inline std::vector<std::size_t> windowsInTabOrder() {
 
 namespace detail {
 
+// Whether the table has a control called `name` of `kind`.
 constexpr bool isControl(std::string_view name, ControlKind kind) {
     const std::size_t position = positionOf(name);
     return position < kMainWindowControls.size() && kMainWindowControls[position].kind == kind;
