@@ -14,7 +14,7 @@
 #include "copies/CopyQueue.h"
 #include "log/rowCopies.h"
 #include "tray/frmSysTray.h"
-#include "view/controls.h"
+#include "view/binder.h"
 #include "watch/ChangeEvents.h"
 #include "watch/changeRecord.h"
 #include "watch/modSentrel.h"
@@ -29,30 +29,7 @@
 #include <string>
 
 // The window's controls, by the names the program gives them.
-struct frmMainControls {
-    view::Window& window;
-    view::Label& lblSubTitle;
-    view::PictureBox& picAni;
-    view::PictureBox& picProgress;
-    view::Button& cmdMonitorOpen;
-    view::Button& cmdOpenFolder;
-    view::Button& cmdMakeCopy;
-    view::Button& cmdFolderCopiesOpen;
-    view::Button& cmdOpenLog;
-    view::Button& cmdClearLogView;
-    view::Button& cmdFileOpen;
-    view::CheckBox& chkMonitor;
-    view::CheckBox& chkMakeCopy;
-    view::CheckBox& chkBalloonTip;
-    view::CheckBox& chkNotify;
-    view::CheckBox& chkBeep;
-    view::CheckBox& chkFollowLog;
-    view::TextBox& txtInterval;
-    view::TextBox& txtFileName;
-    view::ListView& lstLog;
-    view::Timer& Timer1;
-    view::Timer& Timer2;
-};
+using frmMainControls = view::MainWindowControls;
 
 class frmMain {
 public:

@@ -9,6 +9,7 @@
 #include "ui/qt/QtTextBox.h"
 #include "ui/qt/QtTimer.h"
 #include "ui/qt/Twips.h"
+#include "view/binder.h"
 #include "view/controlTable.h"
 
 #include <QCloseEvent>
@@ -19,8 +20,6 @@
 #include <QTreeView>
 
 #include <algorithm>
-#include <map>
-#include <variant>
 #include <vector>
 
 namespace ui {
@@ -49,73 +48,47 @@ QFont qtFont(const view::Font& design) {
     return font;
 }
 
-// The pictures of an image list, which the program draws rather than loads.
+// The pictures of the image list called `imageList`, which the program draws rather than loads.
 std::vector<QPixmap> imagesOf(std::string_view imageList) {
+    const auto* list = view::findControl(imageList);
     std::vector<QPixmap> images;
-    if (imageList == "imlAnimation") {
+    switch (list != nullptr ? list->holds : view::ImageSet::None) {
+    case view::ImageSet::AnimationFrames:
         images = pictures::animationFrames();
-    } else if (imageList == "imgList") {
+        break;
+    case view::ImageSet::StateIcons:
         images = pictures::stateIcons();
+        break;
+    case view::ImageSet::None:
+        break;
     }
-    Q_ASSERT(imageList.empty() || static_cast<int>(images.size()) == view::findControl(imageList)->value);
+    Q_ASSERT(list == nullptr || static_cast<int>(images.size()) == list->value);
     return images;
 }
 
 // What assistive technology calls the controls whose own text does not say
 // what they are: a text box by the caption of the label above it (which then
 // points at it), the others by a name of their own.
-struct AccessibleName {
-    std::string_view control;
-    std::string_view label{};
-    std::string_view name{};
-};
-
-constexpr AccessibleName kAccessibleNames[] = {
-    {"txtInterval", "Label3"},
-    {"txtFileName", "Label4"},
-    {"cmdFileOpen", {}, "Select a file to monitor"}, // its caption is "..."
-    {"lstLog", {}, "Log View"},
-    {"picMain", {}, "Sentrel"},
-    {"picAni", {}, "Watch activity"},
-    {"picProgress", {}, "Copy progress"},
-};
-
 void nameForAssistiveTechnology(const QWidget& window) {
-    for (const auto& entry : kAccessibleNames) {
-        auto* widget = window.findChild<QWidget*>(toQString(entry.control));
-        auto* label = entry.label.empty() ? nullptr : window.findChild<QLabel*>(toQString(entry.label));
+    for (const auto& design : view::kMainWindowControls) {
+        auto* widget = window.findChild<QWidget*>(toQString(design.name));
+        auto* label = design.label.empty() ? nullptr : window.findChild<QLabel*>(toQString(design.label));
         if (widget == nullptr) {
             continue;
         }
         if (label != nullptr) {
             label->setBuddy(widget);
             widget->setAccessibleName(label->text());
-        } else {
-            widget->setAccessibleName(toQString(entry.name));
+        } else if (!design.accessibleName.empty()) {
+            widget->setAccessibleName(toQString(design.accessibleName));
         }
     }
 }
 
 } // namespace
 
-struct MainWindow::Adapters {
-    using Adapter = std::variant<std::unique_ptr<QtLabel>, std::unique_ptr<QtButton>, std::unique_ptr<QtCheckBox>,
-                                 std::unique_ptr<QtTextBox>, std::unique_ptr<QtPictureBox>, std::unique_ptr<QtListView>,
-                                 std::unique_ptr<QtTimer>>;
-    std::map<std::string_view, Adapter> byName;
-
-    template <class T>
-    T& add(std::string_view name, std::unique_ptr<T> adapter) {
-        T& added = *adapter;
-        byName.emplace(name, std::move(adapter));
-        return added;
-    }
-    // Throws for a name the table lacks or a control of another kind.
-    template <class T>
-    T& get(std::string_view name) const {
-        return *std::get<std::unique_ptr<T>>(byName.at(name));
-    }
-};
+struct MainWindow::Adapters
+    : view::ControlAdapters<QtLabel, QtButton, QtCheckBox, QtTextBox, QtPictureBox, QtListView, QtTimer> {};
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_adapters(std::make_unique<Adapters>()) {
     const auto& form = view::kMainWindow;
@@ -126,8 +99,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_adapters(std::make_
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
 
     std::vector<QWidget*> widgets;
-    for (const auto& design : view::kMainWindowControls) {
-        QWidget* widget = createControl(design);
+    for (std::size_t position = 0; position < view::kMainWindowControls.size(); ++position) {
+        const auto& design = view::kMainWindowControls[position];
+        QWidget* widget = createControl(position);
         widgets.push_back(widget);
         if (widget == nullptr) {
             continue;
@@ -150,42 +124,40 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_adapters(std::make_
     nameForAssistiveTechnology(*this);
 }
 
-QWidget* MainWindow::createControl(const view::ControlDesign& design) {
+QWidget* MainWindow::createControl(std::size_t position) {
+    const auto& design = view::kMainWindowControls[position];
     auto& a = *m_adapters;
     const QString text = toQString(design.text);
     switch (design.kind) {
     case view::ControlKind::PictureBox: {
         auto* picture = new PictureWidget(design.rect->width, design.rect->height, design.border, this);
-        if (design.name == "picMain") {
+        if (design.shows == view::Picture::Logo) {
             picture->showPixmap(pictures::logo());
         }
-        a.add(design.name, std::make_unique<QtPictureBox>(picture, imagesOf(design.imageList)));
+        a.add(position, std::make_unique<QtPictureBox>(picture, imagesOf(design.imageList)));
         return picture;
     }
     case view::ControlKind::Label: {
         auto* label = new QLabel(text, this);
         // A designed caption starts at its label's top left corner, however tall the label.
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        a.add(design.name, std::make_unique<QtLabel>(label));
+        a.add(position, std::make_unique<QtLabel>(label));
         return label;
     }
     case view::ControlKind::CommandButton: {
         auto* button = new QPushButton(text, this);
-        a.add(design.name, std::make_unique<QtButton>(button));
+        a.add(position, std::make_unique<QtButton>(button));
         return button;
     }
     case view::ControlKind::CheckBox: {
         auto* box = new TwoStateCheckBox(text, this);
-        a.add(design.name, std::make_unique<QtCheckBox>(box)).setValue(design.value); // no handler is set yet
+        a.add(position, std::make_unique<QtCheckBox>(box)).setValue(design.value); // no handler is set yet
         return box;
     }
     case view::ControlKind::TextBox: {
         auto* edit = new QLineEdit(text, this);
-        // The path is chosen with "...", which also stores it; a typed path
-        // would be watched but forgotten at the next start, so the box only
-        // shows the path.
-        edit->setReadOnly(design.name == "txtFileName");
-        a.add(design.name, std::make_unique<QtTextBox>(edit));
+        edit->setReadOnly(design.readOnly);
+        a.add(position, std::make_unique<QtTextBox>(edit));
         return edit;
     }
     case view::ControlKind::ListView: {
@@ -208,11 +180,11 @@ QWidget* MainWindow::createControl(const view::ControlDesign& design) {
         for (const auto& column : design.columns) {
             m_logView->setColumnWidth(static_cast<int>(column.column), twipsToPixels(column.widthTwips));
         }
-        a.add(design.name, std::make_unique<QtListView>(m_logView, m_logModel));
+        a.add(position, std::make_unique<QtListView>(m_logView, m_logModel));
         return m_logView;
     }
     case view::ControlKind::Timer: {
-        auto& timer = a.add(design.name, std::make_unique<QtTimer>(this));
+        auto& timer = a.add(position, std::make_unique<QtTimer>(this));
         timer.setObjectName(toQString(design.name));
         timer.setInterval(design.value);
         timer.setEnabled(design.enabled);
@@ -228,29 +200,7 @@ QWidget* MainWindow::createControl(const view::ControlDesign& design) {
 MainWindow::~MainWindow() = default;
 
 frmMainControls MainWindow::controls() {
-    auto& a = *m_adapters;
-    return {*this,
-            a.get<QtLabel>("lblSubTitle"),
-            a.get<QtPictureBox>("picAni"),
-            a.get<QtPictureBox>("picProgress"),
-            a.get<QtButton>("cmdMonitorOpen"),
-            a.get<QtButton>("cmdOpenFolder"),
-            a.get<QtButton>("cmdMakeCopy"),
-            a.get<QtButton>("cmdFolderCopiesOpen"),
-            a.get<QtButton>("cmdOpenLog"),
-            a.get<QtButton>("cmdClearLogView"),
-            a.get<QtButton>("cmdFileOpen"),
-            a.get<QtCheckBox>("chkMonitor"),
-            a.get<QtCheckBox>("chkMakeCopy"),
-            a.get<QtCheckBox>("chkBalloonTip"),
-            a.get<QtCheckBox>("chkNotify"),
-            a.get<QtCheckBox>("chkBeep"),
-            a.get<QtCheckBox>("chkFollowLog"),
-            a.get<QtTextBox>("txtInterval"),
-            a.get<QtTextBox>("txtFileName"),
-            a.get<QtListView>("lstLog"),
-            a.get<QtTimer>("Timer1"),
-            a.get<QtTimer>("Timer2")};
+    return m_adapters->bind(*this);
 }
 
 QWidget* MainWindow::control(const char* name) const {

@@ -8,14 +8,11 @@
 
 #include <QWidget>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
 class QTreeView;
-
-namespace view {
-struct ControlDesign;
-}
 
 namespace ui {
 
@@ -50,8 +47,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The widget of a control with a window, or nullptr; either way its adapter.
-    QWidget* createControl(const view::ControlDesign& design);
+    // The widget of the control at `position` in the table if it has a
+    // window, or nullptr; either way its adapter.
+    QWidget* createControl(std::size_t position);
 
     struct Adapters;
     std::unique_ptr<Adapters> m_adapters;

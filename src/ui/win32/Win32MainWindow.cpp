@@ -5,14 +5,16 @@
 #include "platform/win32/windowClass.h"
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/Win32PictureBox.h"
+#include "view/binder.h"
 #include "view/controlTable.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
-#include <variant>
 
 namespace ui::win32 {
 
@@ -72,45 +74,37 @@ std::wstring wide(std::string_view text) {
     return platform::win32::wideFromUtf8(text);
 }
 
-bool takesInput(view::ControlKind kind) {
+bool takesInput(std::size_t position) {
+    const view::ControlKind kind = view::kMainWindowControls[position].kind;
     return kind != view::ControlKind::Label && kind != view::ControlKind::PictureBox;
+}
+
+// How the windows stack, top first: the input controls keep their tab order,
+// and the pictures and labels lie over each other as the table lists them
+// (the animation over the end of the titles), in the places among them that
+// the tab order leaves.
+std::vector<std::size_t> stackingOrder(std::vector<std::size_t> tabOrder) {
+    std::vector<std::size_t> passive;
+    std::copy_if(tabOrder.begin(), tabOrder.end(), std::back_inserter(passive),
+                 [](std::size_t position) { return !takesInput(position); });
+    std::sort(passive.begin(), passive.end(), std::greater<>());
+    auto next = passive.begin();
+    for (auto& slot : tabOrder) {
+        if (!takesInput(slot)) {
+            slot = *next++;
+        }
+    }
+    return tabOrder;
 }
 
 } // namespace
 
 struct MainWindow::Controls {
-    using Adapter =
-        std::variant<std::monostate, std::unique_ptr<Win32Label>, std::unique_ptr<Win32Button>,
-                     std::unique_ptr<Win32CheckBox>, std::unique_ptr<Win32TextBox>, std::unique_ptr<Win32PictureBox>,
-                     std::unique_ptr<Win32ListView>, std::unique_ptr<Win32Timer>>;
-    struct Entry {
-        HWND window = nullptr;
-        Adapter adapter;
-    };
-    // By the control's place in the table.
-    std::vector<Entry> entries{view::kMainWindowControls.size()};
-
-    static std::size_t indexOf(std::string_view name) {
-        for (std::size_t i = 0; i < view::kMainWindowControls.size(); ++i) {
-            if (view::kMainWindowControls[i].name == name) {
-                return i;
-            }
-        }
-        throw std::out_of_range("no control of that name");
-    }
-    // Throws for a name the table lacks or a control of another kind.
-    template <class T>
-    T& get(std::string_view name) const {
-        return *std::get<std::unique_ptr<T>>(entries[indexOf(name)].adapter);
-    }
-    template <class T>
-    T* find(std::size_t index) const {
-        if (index >= entries.size()) {
-            return nullptr;
-        }
-        const auto* adapter = std::get_if<std::unique_ptr<T>>(&entries[index].adapter);
-        return adapter != nullptr ? adapter->get() : nullptr;
-    }
+    view::ControlAdapters<Win32Label, Win32Button, Win32CheckBox, Win32TextBox, Win32PictureBox, Win32ListView,
+                          Win32Timer>
+        adapters;
+    // The child windows, at the same places.
+    std::array<HWND, view::kMainWindowControls.size()> windows{};
 };
 
 MainWindow::MainWindow() : m_controls(std::make_unique<Controls>()) {
@@ -157,11 +151,13 @@ void MainWindow::release() noexcept {
 }
 
 void MainWindow::makePictures() {
-    const auto scaled = [this](int size) { return ::MulDiv(size, m_dpi, 96); };
-    m_stateIcons = pictures::stateIcons(scaled(view::findControl("imgList")->imageSize));
-    m_frames = pictures::animationFrames(scaled(view::findControl("imlAnimation")->imageSize));
-    m_logo = pictures::logo(pixels(view::findControl("picMain")->rect->width));
-    const int listSide = scaled(view::findControl("imgList")->imageSize);
+    const auto side = [this](view::ImageSet images) {
+        return ::MulDiv(view::imageListHolding(images).imageSize, m_dpi, 96);
+    };
+    m_stateIcons = pictures::stateIcons(side(view::ImageSet::StateIcons));
+    m_frames = pictures::animationFrames(side(view::ImageSet::AnimationFrames));
+    m_logo = pictures::logo(pixels(view::pictureBoxShowing(view::Picture::Logo).rect->width));
+    const int listSide = side(view::ImageSet::StateIcons);
     m_stateImages =
         ::ImageList_Create(listSide, listSide, ILC_COLOR32 | ILC_MASK, static_cast<int>(m_stateIcons.get().size()), 0);
     for (HICON icon : m_stateIcons.get()) {
@@ -170,13 +166,22 @@ void MainWindow::makePictures() {
 }
 
 std::vector<HICON> MainWindow::imagesFor(const view::ControlDesign& design) const {
-    if (design.imageList == "imlAnimation") {
+    const auto* list = view::findControl(design.imageList);
+    switch (list != nullptr ? list->holds : view::ImageSet::None) {
+    case view::ImageSet::AnimationFrames:
         return m_frames.get();
-    }
-    if (design.imageList == "imgList") {
+    case view::ImageSet::StateIcons:
         return m_stateIcons.get();
+    case view::ImageSet::None:
+        break;
     }
     return {};
+}
+
+void MainWindow::showDesignedPicture(Win32PictureBox& box, const view::ControlDesign& design) const {
+    if (design.shows == view::Picture::Logo) {
+        box.showIcon(m_logo.get().front());
+    }
 }
 
 RECT MainWindow::placeOf(const view::TwipsRect& rect) const {
@@ -199,25 +204,23 @@ void MainWindow::changeDpi(int dpi, const RECT& suggested) {
         const auto& table = view::kMainWindowControls;
         for (std::size_t index = 0; index < table.size(); ++index) {
             const auto& design = table[index];
-            const auto& entry = m_controls->entries[index];
-            if (!design.rect || entry.window == nullptr) {
+            HWND window = m_controls->windows[index];
+            if (!design.rect || window == nullptr) {
                 continue;
             }
             const RECT place = placeOf(*design.rect);
-            if (auto* box = m_controls->find<Win32PictureBox>(index)) {
+            if (auto* box = m_controls->adapters.find<Win32PictureBox>(index)) {
                 box->rescale(place, imagesFor(design));
-                if (design.name == "picMain") {
-                    box->showIcon(m_logo.get().front());
-                }
+                showDesignedPicture(*box, design);
                 continue;
             }
-            ::SetWindowPos(entry.window, nullptr, place.left, place.top, place.right - place.left,
-                           place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-            ::SendMessageW(entry.window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(design.font)), TRUE);
+            ::SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(design.font)), TRUE);
             if (design.kind == view::ControlKind::ListView) {
-                ::SendMessageW(entry.window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_stateImages));
+                ::SendMessageW(window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_stateImages));
                 for (std::size_t column = 0; column < design.columns.size(); ++column) {
-                    ::SendMessageW(entry.window, LVM_SETCOLUMNWIDTH, column,
+                    ::SendMessageW(window, LVM_SETCOLUMNWIDTH, column,
                                    MAKELPARAM(pixels(design.columns[column].widthTwips), 0));
                 }
             }
@@ -263,166 +266,128 @@ HFONT MainWindow::fontFor(const view::Font& font) {
 }
 
 void MainWindow::createControls() {
-    auto& c = *m_controls;
-    const auto& table = view::kMainWindowControls;
     // Created in tab order: the dialog keys walk the windows in the order they were made.
     const auto order = view::windowsInTabOrder();
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    for (const std::size_t index : order) {
-        const auto& design = table[index];
-        const auto& rect = *design.rect;
-        const RECT place = placeOf(rect);
-        const std::wstring text = wide(design.text);
-        auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(index)));
-        const auto child = [&](DWORD exStyle, const wchar_t* windowClass, DWORD style) {
-            HWND made = ::CreateWindowExW(
-                exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, place.left,
-                place.top, place.right - place.left, place.bottom - place.top, m_window, id, instance, nullptr);
-            if (made == nullptr) {
-                throw std::runtime_error("a control of the main window cannot be created");
-            }
-            return made;
-        };
-        auto& entry = c.entries[index];
-        switch (design.kind) {
-        case view::ControlKind::PictureBox: {
-            auto box = std::make_unique<Win32PictureBox>(m_window, place, rect.width, rect.height, design.border,
-                                                         imagesFor(design));
-            if (box->handle() == nullptr) {
-                throw std::runtime_error("a picture box of the main window cannot be created");
-            }
-            if (design.name == "picMain") {
-                box->showIcon(m_logo.get().front());
-            }
-            entry.window = box->handle();
-            entry.adapter = std::move(box);
-            break;
-        }
-        case view::ControlKind::Label:
-            // A designed caption starts at its label's top left corner, however tall the label.
-            // Never wrapped: a caption longer than its label is cut off at the right.
-            entry.window = child(0, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX);
-            entry.adapter = std::make_unique<Win32Label>(entry.window);
-            break;
-        case view::ControlKind::CommandButton:
-            entry.window = child(0, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
-            entry.adapter = std::make_unique<Win32Button>();
-            break;
-        case view::ControlKind::CheckBox: {
-            // Three states, advanced by the program: a click never makes it grey.
-            entry.window = child(0, L"BUTTON", BS_3STATE | WS_TABSTOP);
-            auto box = std::make_unique<Win32CheckBox>(entry.window);
-            box->setValue(design.value); // no handler is set yet
-            entry.adapter = std::move(box);
-            break;
-        }
-        case view::ControlKind::TextBox: {
-            // The path is chosen with "...", which also stores it; a typed
-            // path would be watched but forgotten at the next start, so the
-            // box only shows the path.
-            const DWORD readOnly = design.name == "txtFileName" ? ES_READONLY : 0;
-            entry.window = child(WS_EX_CLIENTEDGE, L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | readOnly);
-            entry.adapter = std::make_unique<Win32TextBox>(entry.window);
-            break;
-        }
-        case view::ControlKind::ListView: {
-            entry.window = child(WS_EX_CLIENTEDGE, WC_LISTVIEWW,
-                                 LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS |
-                                     WS_TABSTOP);
-            ::SendMessageW(entry.window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
-                           LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-            ::SendMessageW(entry.window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_stateImages));
-            int position = 0;
-            for (const auto& column : design.columns) {
-                std::wstring header = wide(column.header);
-                LVCOLUMNW lvColumn{};
-                lvColumn.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-                lvColumn.fmt = LVCFMT_LEFT;
-                lvColumn.cx = pixels(column.widthTwips);
-                lvColumn.pszText = header.data();
-                lvColumn.iSubItem = static_cast<int>(column.column);
-                ::SendMessageW(entry.window, LVM_INSERTCOLUMNW, static_cast<WPARAM>(position++),
-                               reinterpret_cast<LPARAM>(&lvColumn));
-            }
-            entry.adapter = std::make_unique<Win32ListView>(entry.window);
-            break;
-        }
-        case view::ControlKind::Timer:
-        case view::ControlKind::ImageList:
-        case view::ControlKind::CommonDialog:
-            break;
-        }
-        ::SendMessageW(entry.window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(design.font)), FALSE);
+    for (const std::size_t position : order) {
+        m_controls->windows[position] = createWindowed(position);
     }
-
-    // The controls without a window.
-    for (std::size_t index = 0; index < table.size(); ++index) {
-        const auto& design = table[index];
-        if (design.kind == view::ControlKind::Timer) {
-            auto timer = std::make_unique<Win32Timer>(m_window, kFirstControlId + index);
-            timer->setInterval(design.value);
-            timer->setEnabled(design.enabled);
-            c.entries[index].adapter = std::move(timer);
-        }
-    }
-
-    // How they stack: the input controls keep their tab order, and the
-    // pictures and labels lie over each other as the table lists them (the
-    // animation over the end of the titles). Higher in the stack is earlier.
-    std::vector<std::size_t> stack = order;
-    std::vector<std::size_t> passive;
-    for (const std::size_t index : order) {
-        if (!takesInput(table[index].kind)) {
-            passive.push_back(index);
-        }
-    }
-    std::sort(passive.begin(), passive.end(), std::greater<>());
-    auto next = passive.begin();
-    for (auto& slot : stack) {
-        if (!takesInput(table[slot].kind)) {
-            slot = *next++;
-        }
-    }
+    createTimers();
     HWND above = HWND_TOP;
-    for (const std::size_t index : stack) {
-        ::SetWindowPos(c.entries[index].window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        above = c.entries[index].window;
+    for (const std::size_t position : stackingOrder(order)) {
+        HWND window = m_controls->windows[position];
+        ::SetWindowPos(window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        above = window;
+    }
+}
+
+HWND MainWindow::createWindowed(std::size_t position) {
+    const auto& design = view::kMainWindowControls[position];
+    HWND made = nullptr;
+    switch (design.kind) {
+    case view::ControlKind::PictureBox:
+        made = createPictureBox(position);
+        break;
+    case view::ControlKind::Label:
+        // A designed caption starts at its label's top left corner, however tall the label.
+        // Never wrapped: a caption longer than its label is cut off at the right.
+        made = createChild(position, 0, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX);
+        m_controls->adapters.add(position, std::make_unique<Win32Label>(made));
+        break;
+    case view::ControlKind::CommandButton:
+        made = createChild(position, 0, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
+        m_controls->adapters.add(position, std::make_unique<Win32Button>());
+        break;
+    case view::ControlKind::CheckBox:
+        // Three states, advanced by the program: a click never makes it grey.
+        made = createChild(position, 0, L"BUTTON", BS_3STATE | WS_TABSTOP);
+        // No handler is set yet.
+        m_controls->adapters.add(position, std::make_unique<Win32CheckBox>(made)).setValue(design.value);
+        break;
+    case view::ControlKind::TextBox:
+        made = createChild(position, WS_EX_CLIENTEDGE, L"EDIT",
+                           ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | (design.readOnly ? ES_READONLY : 0));
+        m_controls->adapters.add(position, std::make_unique<Win32TextBox>(made));
+        break;
+    case view::ControlKind::ListView:
+        made = createListView(position);
+        break;
+    case view::ControlKind::Timer:
+    case view::ControlKind::ImageList:
+    case view::ControlKind::CommonDialog:
+        return nullptr; // no window
+    }
+    ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(design.font)), FALSE);
+    return made;
+}
+
+HWND MainWindow::createChild(std::size_t position, DWORD exStyle, const wchar_t* windowClass, DWORD style) const {
+    const auto& design = view::kMainWindowControls[position];
+    const RECT place = placeOf(*design.rect);
+    auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(position)));
+    HWND made = ::CreateWindowExW(exStyle, windowClass, wide(design.text).c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, place.left, place.top,
+                                  place.right - place.left, place.bottom - place.top, m_window, id,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    if (made == nullptr) {
+        throw std::runtime_error("a control of the main window cannot be created");
+    }
+    return made;
+}
+
+HWND MainWindow::createPictureBox(std::size_t position) {
+    const auto& design = view::kMainWindowControls[position];
+    const auto& rect = *design.rect;
+    auto box = std::make_unique<Win32PictureBox>(m_window, placeOf(rect), rect.width, rect.height, design.border,
+                                                 imagesFor(design));
+    if (box->handle() == nullptr) {
+        throw std::runtime_error("a picture box of the main window cannot be created");
+    }
+    showDesignedPicture(*box, design);
+    return m_controls->adapters.add(position, std::move(box)).handle();
+}
+
+HWND MainWindow::createListView(std::size_t position) {
+    HWND list =
+        createChild(position, WS_EX_CLIENTEDGE, WC_LISTVIEWW,
+                    LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | WS_TABSTOP);
+    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
+                   LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    ::SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_stateImages));
+    int inserted = 0;
+    for (const auto& column : view::kMainWindowControls[position].columns) {
+        std::wstring header = wide(column.header);
+        LVCOLUMNW lvColumn{};
+        lvColumn.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        lvColumn.fmt = LVCFMT_LEFT;
+        lvColumn.cx = pixels(column.widthTwips);
+        lvColumn.pszText = header.data();
+        lvColumn.iSubItem = static_cast<int>(column.column);
+        ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(inserted++), reinterpret_cast<LPARAM>(&lvColumn));
+    }
+    m_controls->adapters.add(position, std::make_unique<Win32ListView>(list));
+    return list;
+}
+
+// The controls without a window.
+void MainWindow::createTimers() {
+    for (std::size_t position = 0; position < view::kMainWindowControls.size(); ++position) {
+        const auto& design = view::kMainWindowControls[position];
+        if (design.kind == view::ControlKind::Timer) {
+            auto& timer =
+                m_controls->adapters.add(position, std::make_unique<Win32Timer>(m_window, kFirstControlId + position));
+            timer.setInterval(design.value);
+            timer.setEnabled(design.enabled);
+        }
     }
 }
 
 frmMainControls MainWindow::controls() {
-    const auto& c = *m_controls;
-    return {*this,
-            c.get<Win32Label>("lblSubTitle"),
-            c.get<Win32PictureBox>("picAni"),
-            c.get<Win32PictureBox>("picProgress"),
-            c.get<Win32Button>("cmdMonitorOpen"),
-            c.get<Win32Button>("cmdOpenFolder"),
-            c.get<Win32Button>("cmdMakeCopy"),
-            c.get<Win32Button>("cmdFolderCopiesOpen"),
-            c.get<Win32Button>("cmdOpenLog"),
-            c.get<Win32Button>("cmdClearLogView"),
-            c.get<Win32Button>("cmdFileOpen"),
-            c.get<Win32CheckBox>("chkMonitor"),
-            c.get<Win32CheckBox>("chkMakeCopy"),
-            c.get<Win32CheckBox>("chkBalloonTip"),
-            c.get<Win32CheckBox>("chkNotify"),
-            c.get<Win32CheckBox>("chkBeep"),
-            c.get<Win32CheckBox>("chkFollowLog"),
-            c.get<Win32TextBox>("txtInterval"),
-            c.get<Win32TextBox>("txtFileName"),
-            c.get<Win32ListView>("lstLog"),
-            c.get<Win32Timer>("Timer1"),
-            c.get<Win32Timer>("Timer2")};
+    return m_controls->adapters.bind(*this);
 }
 
 HWND MainWindow::control(std::string_view name) const {
-    for (std::size_t i = 0; i < view::kMainWindowControls.size(); ++i) {
-        if (view::kMainWindowControls[i].name == name) {
-            return m_controls->entries[i].window;
-        }
-    }
-    return nullptr;
+    const std::size_t position = view::positionOf(name);
+    return position < m_controls->windows.size() ? m_controls->windows[position] : nullptr;
 }
 
 HICON MainWindow::stateIcon(int image) const {
@@ -510,7 +475,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Enter, turned into IDOK by the dialog keys: on the list it opens the row's copy.
             const HWND focus = ::GetFocus();
             const auto id = static_cast<std::size_t>(focus != nullptr ? ::GetDlgCtrlID(focus) : 0);
-            if (auto* list = c.find<Win32ListView>(id - kFirstControlId)) {
+            if (auto* list = c.adapters.find<Win32ListView>(id - kFirstControlId)) {
                 list->openFocusedRow();
                 return 0;
             }
@@ -519,16 +484,16 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         }
         if (code == BN_CLICKED) {
-            if (auto* button = c.find<Win32Button>(index)) {
+            if (auto* button = c.adapters.find<Win32Button>(index)) {
                 button->clicked();
                 return 0;
             }
-            if (auto* box = c.find<Win32CheckBox>(index)) {
+            if (auto* box = c.adapters.find<Win32CheckBox>(index)) {
                 box->clicked();
                 return 0;
             }
         } else if (code == EN_CHANGE) {
-            if (auto* box = c.find<Win32TextBox>(index)) {
+            if (auto* box = c.adapters.find<Win32TextBox>(index)) {
                 box->changed();
                 return 0;
             }
@@ -537,7 +502,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        auto* list = c.find<Win32ListView>(static_cast<std::size_t>(header->idFrom) - kFirstControlId);
+        auto* list = c.adapters.find<Win32ListView>(static_cast<std::size_t>(header->idFrom) - kFirstControlId);
         if (list == nullptr) {
             break;
         }
@@ -552,14 +517,14 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CONTEXTMENU: {
         const auto id = static_cast<std::size_t>(::GetDlgCtrlID(reinterpret_cast<HWND>(wParam)));
-        if (auto* list = c.find<Win32ListView>(id - kFirstControlId)) {
+        if (auto* list = c.adapters.find<Win32ListView>(id - kFirstControlId)) {
             list->contextMenu(lParam);
             return 0;
         }
         break;
     }
     case WM_TIMER:
-        if (auto* timer = c.find<Win32Timer>(static_cast<std::size_t>(wParam) - kFirstControlId)) {
+        if (auto* timer = c.adapters.find<Win32Timer>(static_cast<std::size_t>(wParam) - kFirstControlId)) {
             timer->fired();
             return 0;
         }

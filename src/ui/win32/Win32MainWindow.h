@@ -11,12 +11,15 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
 
 namespace ui::win32 {
+
+class Win32PictureBox;
 
 class MainWindow final : public view::Window {
 public:
@@ -60,10 +63,20 @@ public:
 private:
     struct Controls;
 
+    // Every control of the table, each with its adapter, in small steps.
     void createControls();
+    // The control at `position` in the table with its window, or nullptr for one without.
+    HWND createWindowed(std::size_t position);
+    HWND createChild(std::size_t position, DWORD exStyle, const wchar_t* windowClass, DWORD style) const;
+    HWND createPictureBox(std::size_t position);
+    HWND createListView(std::size_t position);
+    void createTimers();
     // The state pictures, the animation, the logo and the list's image list at the window's DPI.
     void makePictures();
+    // The pictures of the image list `design` takes its pictures from.
     std::vector<HICON> imagesFor(const view::ControlDesign& design) const;
+    // What a picture box shows before anything is painted into it.
+    void showDesignedPicture(Win32PictureBox& box, const view::ControlDesign& design) const;
     RECT placeOf(const view::TwipsRect& rect) const;
     // WM_DPICHANGED: every control, font, picture and the window itself at the new DPI.
     void changeDpi(int dpi, const RECT& suggested);
