@@ -35,8 +35,7 @@ private:
 
 class FakeTextBox : public view::TextBox {
 public:
-    explicit FakeTextBox(std::string_view name)
-        : m_text(designOf(name).text), m_readOnly(name == "txtFileName") {} // its path is chosen, never typed
+    explicit FakeTextBox(std::string_view name) : m_text(designOf(name).text), m_readOnly(designOf(name).readOnly) {}
     std::string text() const noexcept override { return m_text; }
     void setText(const std::string& text) noexcept override {
         if (text != m_text) {
