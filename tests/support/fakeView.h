@@ -78,13 +78,18 @@ public:
         if (!m_enabled || m_interval <= 0 || !onTick) {
             return false;
         }
+        if (beforeTick) {
+            beforeTick();
+        }
         view::runHandler(onTick);
         if (afterTick) {
             afterTick();
         }
         return true;
     }
-    // Runs after each tick's handler: a test waits there for what the tick started.
+    // Run before and after each tick's handler: a test waits there for what
+    // was started before the tick (a cycle the file's events began) and by it.
+    std::function<void()> beforeTick;
     std::function<void()> afterTick;
 
 private:
