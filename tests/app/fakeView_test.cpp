@@ -38,6 +38,22 @@ public:
         }
         return box.image != 0 ? static_cast<std::uint32_t>(box.image) : colour;
     }
+    std::string rowTip(std::int64_t row) const { return m_view.lstLog.rowOffer(row).tip; }
+    void doubleClickRow(std::int64_t row) const { m_view.lstLog.runRowCommand(row, view::RowCommand::OpenCopy); }
+    void pressEnterOnRow(std::int64_t row) const { doubleClickRow(row); }
+    std::vector<testsupport::ShownMenuItem> chooseLastRowMenuItem(std::int64_t row) {
+        auto& list = m_view.lstLog;
+        list.menuChoice = view::kRowMenu.back().command;
+        const auto menus = list.menusShown.size();
+        list.runRowMenu(row);
+        std::vector<testsupport::ShownMenuItem> items;
+        if (list.menusShown.size() > menus) {
+            for (const auto& item : view::kRowMenu) {
+                items.push_back({std::string(item.caption), !list.menusShown.back()});
+            }
+        }
+        return items;
+    }
     bool visible() const { return m_view.window.visible; }
     int closes() const { return m_view.window.closed; }
     // Each turn of the loop delivers what was queued and a tick of every running timer.

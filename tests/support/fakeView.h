@@ -104,10 +104,11 @@ public:
     void appendRow(const ChangeRow& row) override { rows.push_back(row); }
     void clear() noexcept override { rows.clear(); }
     void ensureVisible(std::int64_t row) noexcept override { lastEnsured = row; }
-    // The row menu: whether its commands were enabled, and the user's choice.
+    // The row menu: whether its commands were enabled, and the user's choice,
+    // which greyed commands do not give.
     std::optional<view::RowCommand> popupRowMenu(bool enabled) noexcept override {
         menusShown.push_back(enabled);
-        return menuChoice;
+        return enabled ? menuChoice : std::nullopt;
     }
     std::vector<bool> menusShown;
     std::optional<view::RowCommand> menuChoice;

@@ -8,7 +8,12 @@
 // box, shownRows(), shownCell(row, column) and shownIcon(row) (the state
 // picture, from 1) of the change list, shownColour(name, x%, y%) of a picture
 // box as 0xRRGGBB, visible(), closes() (how often the window has closed);
-// pump(span) turns its message loop for that long.
+// pump(span) turns its message loop for that long. On a row of the change
+// list: rowTip(row) is its tooltip; doubleClickRow(row) and pressEnterOnRow(row)
+// as the user does them; chooseLastRowMenuItem(row) right-clicks it and, once
+// its menu is up, reads the menu's items and chooses the last one (which a
+// greyed item ignores), then returns the items as they were shown (none when
+// no menu came up).
 
 #include "app/frmMain.h"
 #include "support/fakeClock.h"
@@ -24,8 +29,16 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 namespace testsupport {
+
+// An item of a menu as it was shown.
+struct ShownMenuItem {
+    std::string caption;
+    bool greyed = false;
+};
 
 // Calls visit(name, control) for each control the core drives.
 template <class Visit>
@@ -264,7 +277,50 @@ TYPED_TEST_P(ViewContract, WindowStatesAndClosing) {
     EXPECT_TRUE(user.visible());
 }
 
+// A row leads to its copy by its tooltip, a double click, Enter and its
+// context menu, whose commands are greyed for a row that has no copy.
+TYPED_TEST_P(ViewContract, ARowOffersItsCopyByTooltipDoubleClickEnterAndMenu) {
+    auto& user = this->m_user;
+    auto& list = this->m_controls.lstLog;
+    this->m_controls.window.show();
+    using Commands = std::vector<std::pair<std::int64_t, view::RowCommand>>;
+    Commands commands;
+    list.copyOffer = [](std::int64_t row) {
+        return row == 2 ? view::RowCopyOffer{true, "Copy: two"} : view::RowCopyOffer{false, "No copy: why"};
+    };
+    list.onRowCommand = [&](std::int64_t row, view::RowCommand command) { commands.emplace_back(row, command); };
+    // As the core answers a row's menu: greyed unless the row has a copy.
+    list.onRowMenu = [&](std::int64_t row) {
+        if (const auto chosen = list.popupRowMenu(row == 2)) {
+            commands.emplace_back(row, *chosen);
+        }
+    };
+    const auto formats = std::make_shared<testsupport::FakeFormats>();
+    for (int i = 1; i <= 2; ++i) {
+        list.appendRow({{2026, 12, 8, 10, 42, i}, modSentrel::fsFree, {i, std::nullopt}, formats});
+    }
+    EXPECT_EQ(user.rowTip(1), "No copy: why");
+    EXPECT_EQ(user.rowTip(2), "Copy: two");
+
+    user.doubleClickRow(2);
+    user.pressEnterOnRow(2);
+    using enum view::RowCommand;
+    EXPECT_EQ(commands, (Commands{{2, OpenCopy}, {2, OpenCopy}}));
+    commands.clear();
+
+    for (const std::int64_t row : {1, 2}) {
+        const auto items = user.chooseLastRowMenuItem(row);
+        ASSERT_EQ(items.size(), view::kRowMenu.size()) << "the menu of row " << row;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(items[i].caption, view::kRowMenu[i].caption) << row;
+            EXPECT_EQ(items[i].greyed, row != 2) << items[i].caption << " on row " << row;
+        }
+    }
+    EXPECT_EQ(commands, (Commands{{2, CopyPath}})) << "a greyed command is not chosen";
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ViewContract, StartsAsTheTableDesignsIt,
                             ValuesSetFromCodeOrByTheUserRunTheHandlersOnlyOnChange,
                             TheChangeListKeepsRowsInOrderAndShowsThem, TicksArriveWhileATickWaitsForMessages,
-                            APictureBoxKeepsWhatIsPainted, WindowStatesAndClosing);
+                            APictureBoxKeepsWhatIsPainted, WindowStatesAndClosing,
+                            ARowOffersItsCopyByTooltipDoubleClickEnterAndMenu);

@@ -10,7 +10,10 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
 
 namespace {
 
@@ -50,6 +53,49 @@ public:
         const QImage image = widget(name)->grab().toImage();
         return image.pixel(image.width() * x / 100, image.height() * y / 100) & 0xFFFFFFu;
     }
+    // The model's tooltip, the same on every column.
+    std::string rowTip(std::int64_t row) const {
+        const auto* model = m_window.logModel();
+        const auto tip = [&](int column) {
+            return model->data(model->index(static_cast<int>(row - 1), column), Qt::ToolTipRole).toString();
+        };
+        for (int column = 1; column < model->columnCount(); ++column) {
+            EXPECT_EQ(tip(column), tip(0)) << "row " << row << ", column " << column;
+        }
+        return tip(0).toStdString();
+    }
+    void doubleClickRow(std::int64_t row) {
+        QTest::mouseClick(m_window.logView()->viewport(), Qt::LeftButton, {}, rowCentre(row));
+        QTest::mouseDClick(m_window.logView()->viewport(), Qt::LeftButton, {}, rowCentre(row));
+    }
+    void pressEnterOnRow(std::int64_t row) {
+        QTreeView* tree = m_window.logView();
+        tree->setFocus();
+        tree->setCurrentIndex(m_window.logModel()->index(static_cast<int>(row - 1), 0));
+        QTest::keyClick(tree, Qt::Key_Return);
+    }
+    // The menu is modal: a timer reads and answers it from inside its loop.
+    std::vector<testsupport::ShownMenuItem> chooseLastRowMenuItem(std::int64_t row) {
+        std::vector<testsupport::ShownMenuItem> items;
+        QTimer answer;
+        answer.setSingleShot(true);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) {
+                return;
+            }
+            const auto actions = menu->actions();
+            for (const auto* action : actions) {
+                items.push_back({action->text().toStdString(), !action->isEnabled()});
+            }
+            menu->setActiveAction(actions.back());
+            QTest::keyClick(menu, Qt::Key_Return);
+            menu->close();
+        });
+        answer.start(0);
+        emit m_window.logView()->customContextMenuRequested(rowCentre(row));
+        return items;
+    }
     bool visible() const { return m_window.isVisible(); }
     int closes() const { return m_closes; }
     // Through the host, as a tick that waits for a copy turns the loop.
@@ -62,6 +108,9 @@ public:
     }
 
 private:
+    QPoint rowCentre(std::int64_t row) const {
+        return m_window.logView()->visualRect(m_window.logModel()->index(static_cast<int>(row - 1), 0)).center();
+    }
     QWidget* widget(std::string_view name) const { return m_window.control(std::string(name).c_str()); }
 
     ui::MainWindow m_window;

@@ -175,6 +175,25 @@ COLORREF printedPixel(HWND control, int x, int y) {
     return colour;
 }
 
+// Once a popup menu is up (from its own loop): its items into shownMenu, then
+// its last item chosen.
+std::vector<testsupport::ShownMenuItem>* shownMenu = nullptr;
+void CALLBACK chooseLastItem(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    const HWND window = ::FindWindowW(L"#32768", nullptr);
+    const auto menu = reinterpret_cast<HMENU>(::SendMessageW(window, MN_GETHMENU, 0, 0));
+    for (int item = 0; item < ::GetMenuItemCount(menu); ++item) {
+        wchar_t caption[64] = {};
+        ::GetMenuStringW(menu, static_cast<UINT>(item), caption, 64, MF_BYPOSITION);
+        const bool greyed = (::GetMenuState(menu, static_cast<UINT>(item), MF_BYPOSITION) & MF_GRAYED) != 0;
+        shownMenu->push_back({platform::win32::utf8FromWide(caption), greyed});
+    }
+    for (const WPARAM key : {WPARAM{VK_UP}, WPARAM{VK_RETURN}}) { // up from the top wraps to the last
+        ::PostMessageW(window, WM_KEYDOWN, key, 0);
+        ::PostMessageW(window, WM_KEYUP, key, 0);
+    }
+}
+
 // The view's contract on this window, worked as a user works it.
 class Win32View {
 public:
@@ -218,6 +237,49 @@ public:
         const COLORREF colour = printedPixel(control, client.right * x / 100, client.bottom * y / 100);
         return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) | GetBValue(colour);
     }
+    // What the list answers when the system asks for an item's tip.
+    std::string rowTip(std::int64_t row) const {
+        EXPECT_NE(::SendMessageW(list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_INFOTIP, 0);
+        wchar_t text[64] = L"the row's own text";
+        NMLVGETINFOTIPW tip{};
+        tip.hdr = {list(), static_cast<UINT_PTR>(::GetDlgCtrlID(list())), LVN_GETINFOTIPW};
+        tip.pszText = text;
+        tip.cchTextMax = 64;
+        tip.iItem = static_cast<int>(row - 1);
+        ::SendMessageW(m_window.handle(), WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(&tip));
+        return platform::win32::utf8FromWide(text);
+    }
+    void doubleClickRow(std::int64_t row) const {
+        const POINT at = rowCentre(row);
+        ::SendMessageW(list(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        ::SendMessageW(list(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        ::SendMessageW(list(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        ::SendMessageW(list(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    }
+    // Through the loop, where the dialog keys are handled.
+    void pressEnterOnRow(std::int64_t row) {
+        LVITEMW state{};
+        state.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+        state.state = state.stateMask;
+        ::SendMessageW(list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(&state));
+        ::SetFocus(list());
+        ::PostMessageW(list(), WM_KEYDOWN, VK_RETURN, 0);
+        m_loop.pumpMessages();
+    }
+    // The menu is modal: timers read and answer it from inside its loop.
+    std::vector<testsupport::ShownMenuItem> chooseLastRowMenuItem(std::int64_t row) const {
+        std::vector<testsupport::ShownMenuItem> items;
+        shownMenu = &items;
+        POINT at = rowCentre(row);
+        ::ClientToScreen(list(), &at);
+        const UINT_PTR choose = ::SetTimer(nullptr, 0, 200, chooseLastItem);
+        const UINT_PTR giveUp = ::SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); });
+        ::SendMessageW(m_window.handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list()), MAKELPARAM(at.x, at.y));
+        ::KillTimer(nullptr, choose);
+        ::KillTimer(nullptr, giveUp);
+        shownMenu = nullptr;
+        return items;
+    }
     bool visible() const { return ::IsWindowVisible(m_window.handle()); }
     int closes() const { return m_closes; }
     void pump(std::chrono::milliseconds span) {
@@ -228,6 +290,12 @@ public:
 
 private:
     HWND list() const { return m_window.control("lstLog"); }
+    POINT rowCentre(std::int64_t row) const {
+        RECT place{};
+        place.left = LVIR_BOUNDS;
+        ::SendMessageW(list(), LVM_GETITEMRECT, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(&place));
+        return {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+    }
 
     MessageLoopWin32 m_loop;
     MainWindow m_window;
