@@ -1,12 +1,18 @@
 // The Qt view beside its contract (viewContract_qt_test.cpp): the main
 // window laid out as its control table designs it, its keyboard and
-// accessibility, the tray on QSystemTrayIcon and the dialog filter.
+// accessibility, the tray on QSystemTrayIcon, the watch timer ticking while a
+// tick's copy runs, and the dialog filter.
 
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
 #include "ui/qt/QtTray.h"
 #include "ui/qt/Twips.h"
 
+#include "app/frmMain.h"
+#include "app/modKorvelIni.h"
+#include "platform/paths.h"
+#include "support/qtWait.h"
+#include "support/tempDir.h"
 #include "tray/notifyIconProtocol.h"
 #include "view/controlTable.h"
 
@@ -16,6 +22,8 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 static QString toQString(std::string_view chars) {
     return QString::fromUtf8(chars.data(), static_cast<qsizetype>(chars.size()));
@@ -137,6 +145,46 @@ private slots:
         tray.destroy();
         tray.activate(QSystemTrayIcon::Trigger);
         QCOMPARE(values.size(), std::size_t{4});
+    }
+
+    // A change copies a large file from inside a watch tick; the copier pumps
+    // the event loop after every chunk, and the watch timer must keep ticking there.
+    void watchTicksArriveDuringACopyStartedByATick() {
+        testsupport::TempDir app;
+        testsupport::TempDir data;
+        const auto watched = data.path("big.csv");
+        {
+            std::ofstream big(std::filesystem::path(watched), std::ios::binary);
+            const std::string block(1 << 20, 'x');
+            for (int i = 0; i < 256; ++i) {
+                big << block;
+            }
+        }
+        app.write("Settings.ini",
+                  "[Main]\r\nINTERVAL=20\r\nMONITOR=1\r\nCOPY=1\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
+        ui::MainWindow window;
+        ui::QtHost host(window, platform::ProgramFolders{app.path(), app.path()});
+        frmMain form(window.controls(), host);
+        form.Form_Load();
+        auto& timer1 = window.controls().Timer1;
+        const auto tick = timer1.onTick;
+        int ticksDuringCopy = 0;
+        bool copied = false;
+        timer1.onTick = [&] {
+            if (form.copyRunning()) {
+                ++ticksDuringCopy;
+            }
+            tick();
+            if (!form.copyRunning() && !std::filesystem::is_empty(app.fsPath() / "Copies")) {
+                copied = true; // the outer tick has returned from its copy
+            }
+        };
+        SENTREL_TRY_VERIFY(copied, 60000);
+        QVERIFY2(ticksDuringCopy >= 2, "the watch timer must tick while a tick's copy runs");
+        QCOMPARE(window.logModel()->rows().size(), std::int64_t{1});
+        window.controls().chkMonitor.setValue(0);
+        form.Form_Unload();
+        QVERIFY(flushIniWrites(std::chrono::minutes(1))); // before the folder goes
     }
 
     void dialogFilterInQtsForm() {
