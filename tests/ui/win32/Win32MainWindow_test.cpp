@@ -1,12 +1,18 @@
 // The native Win32 view, on real (invisible) windows under the null display
 // driver: the view's contract (ui/viewContract.h), the main window laid out
-// as its control table designs it at any DPI, and the loop.
+// as its control table designs it at any DPI, the core recording changes in
+// the window, and the loop.
 
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/Win32MainWindow.h"
 #include "ui/win32/Win32MessageLoop.h"
 
+#include "app/frmMain.h"
+#include "app/modKorvelIni.h"
+#include "common/modKorvel.h"
 #include "platform/win32/text.h"
+#include "support/fakeTray.h"
+#include "support/tempDir.h"
 #include "ui/viewContract.h"
 #include "view/controlTable.h"
 
@@ -15,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -330,6 +337,85 @@ TEST(Win32MainWindow, ADpiChangeScalesEveryControlAndKeepsThePainting) {
     ASSERT_TRUE(::GetIconInfo(before, &info)) << "the old picture still exists for the tray";
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
+}
+
+// The core on this window: the loop is the real one, the desktop a recording.
+class LoopHost : public frmMainHost, public Shell, public Sound, public AppFolders {
+public:
+    LoopHost(MessageLoopWin32& loop, std::string folder) : m_loop(loop), m_folder(std::move(folder)) {}
+    Shell& shell() noexcept override { return *this; }
+    Sound& sound() noexcept override { return *this; }
+    AppFolders& folders() noexcept override { return *this; }
+    std::unique_ptr<frmSysTray> createSysTray() override {
+        return std::make_unique<frmSysTray>(tray, tray, [] { return 0x0A280105u; });
+    }
+    std::uint64_t stateIcon(int image) noexcept override { return static_cast<std::uint64_t>(image); }
+    std::uint64_t windowIcon() noexcept override { return 0; }
+    void setWindowIcons() noexcept override {}
+    std::optional<std::string> chooseFile(const std::string&, const std::string&) noexcept override { return {}; }
+    void beep(std::int32_t, std::int32_t) noexcept override {}
+    void openDocument(const std::string&, const std::string&) noexcept override {}
+    void showFileInFolder(const std::string&) noexcept override {}
+    void openFolder(const std::string&) noexcept override {}
+    void copyToClipboard(const std::string&) noexcept override {}
+    void showMessage(const UserMessage& message) noexcept override { messages.push_back(message.text); }
+    void pumpMessages() noexcept override { m_loop.pumpMessages(); }
+    void waitForMessages() noexcept override { m_loop.waitForMessages(); }
+    void waitForMessagesAtMost(std::chrono::milliseconds atMost) noexcept override {
+        m_loop.waitForMessagesAtMost(atMost);
+    }
+    std::shared_ptr<Waker> waker() noexcept override { return m_loop.waker(); }
+    void quit() noexcept override { m_loop.quit(); }
+    void post(std::function<void()> work) noexcept override { m_loop.post(std::move(work)); }
+    std::optional<std::string> appFolder() noexcept override { return m_folder; }
+
+    testsupport::FakeTray tray;
+    std::vector<std::string> messages;
+
+private:
+    MessageLoopWin32& m_loop;
+    std::string m_folder;
+};
+
+// Turns the loop until done(), for a few seconds at most.
+template <class Done>
+bool pumpUntil(MessageLoopWin32& loop, Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        loop.waitForMessagesAtMost(std::chrono::milliseconds(5));
+    }
+    return done();
+}
+
+TEST(Win32MainWindow, TheCoreRecordsChangesInTheWindow) {
+    testsupport::TempDir app;
+    testsupport::TempDir data;
+    const auto watched = data.write("watched.txt", "one");
+    app.write("Settings.ini",
+              "[Main]\r\nINTERVAL=20\r\nMONITOR=1\r\nCOPY=0\r\nBALLOON=0\r\nFILENAME=" + watched + "\r\n");
+    MessageLoopWin32 loop;
+    MainWindow window;
+    loop.setDialogWindow(window.handle());
+    LoopHost host(loop, *modKorvel::AddBackslash(app.path()));
+    {
+        frmMain form(window.controls(), host);
+        window.onClose = [&] { form.Form_Unload(); };
+        form.Form_Load();
+        auto& list = window.controls().lstLog;
+        HWND control = window.control("lstLog");
+        EXPECT_EQ(window.controls().txtFileName.text(), watched);
+        EXPECT_TRUE(pumpUntil(loop, [&] { return list.rowCount() == 1; }));
+        // Appended in one write: a rewrite would show the file empty for a moment.
+        std::ofstream(testsupport::nativePath(watched), std::ios::binary | std::ios::app) << " and two";
+        EXPECT_TRUE(pumpUntil(loop, [&] { return list.rowCount() == 2; }));
+        EXPECT_EQ(::SendMessageW(control, LVM_GETITEMCOUNT, 0, 0), 2);
+        EXPECT_EQ(*list.subItem(2, ChangeColumn::SizeInBytes), "11");
+        window.controls().chkMonitor.setValue(0);
+        window.close();
+        EXPECT_TRUE(pumpUntil(loop, [&] { return form.unloaded(); }));
+        EXPECT_TRUE(host.messages.empty());
+    }
+    EXPECT_TRUE(flushIniWrites(std::chrono::minutes(1))); // before the folder goes
 }
 
 TEST(Win32MessageLoop, TheTabKeyMovesTheFocusInTabOrder) {
