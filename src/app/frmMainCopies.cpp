@@ -188,11 +188,14 @@ void frmMain::showCopyFailed(const std::string& reason) {
 }
 
 void frmMain::notifyCopyFailed(const std::string& file, const std::string& reason) {
-    if (!m_frmSysTray) {
-        return;
+    showBalloon("File: " + file + "\r\nNo copy was made: " + reason, "Copy Failed", tray::balloonIcon::Error);
+}
+
+// A notification that asks nothing of the user, from the tray icon where there is one.
+void frmMain::showBalloon(const std::string& message, const std::string& title, std::int32_t icon) {
+    if (m_frmSysTray) {
+        continueOnError([&] { m_frmSysTray->ShowBalloonTip(message, title, icon, 100); });
     }
-    const std::string message = "File: " + file + "\r\nNo copy was made: " + reason;
-    continueOnError([&] { m_frmSysTray->ShowBalloonTip(message, "Copy Failed", tray::balloonIcon::Error, 100); });
 }
 
 void frmMain::Timer2_Timer() {

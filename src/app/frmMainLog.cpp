@@ -3,7 +3,6 @@
 
 #include "app/frmMain.h"
 
-#include "common/continueOnError.h"
 #include "common/modKorvel.h"
 #include "common/offThread.h"
 #include "tray/notifyIconProtocol.h"
@@ -51,14 +50,10 @@ void frmMain::lstLog_RowCommand(std::int64_t row, view::RowCommand command) {
     }
     m_rowCopies.found(row, *there);
     if (!*there) {
-        // Said where it asks nothing of the user; the row's tooltip says it too.
-        if (m_frmSysTray) {
-            continueOnError([&] {
-                m_frmSysTray->ShowBalloonTip("File: " + modKorvel::GetFileName(copy.path, false) +
-                                                 "\r\nThe copy was deleted or moved since it was made.",
-                                             "Copy Not Found", tray::balloonIcon::Warning, 100);
-            });
-        }
+        // The row's tooltip says it too.
+        showBalloon("File: " + modKorvel::GetFileName(copy.path, false) +
+                        "\r\nThe copy was deleted or moved since it was made.",
+                    "Copy Not Found", tray::balloonIcon::Warning);
         return;
     }
     switch (command) {

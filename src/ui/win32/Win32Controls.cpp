@@ -12,6 +12,23 @@ namespace ui::win32 {
 
 namespace {
 
+// `text` into a control's buffer of `capacity` characters, cut short to fit;
+// out of memory, the buffer is left empty.
+void copyIntoBuffer(const std::string& text, wchar_t* buffer, int capacity) noexcept {
+    if (buffer == nullptr || capacity <= 0) {
+        return;
+    }
+    buffer[0] = L'\0';
+    try {
+        const std::wstring wide = platform::win32::wideFromUtf8(text);
+        const std::size_t length = std::min(wide.size(), static_cast<std::size_t>(capacity - 1));
+        std::copy_n(wide.data(), length, buffer);
+        buffer[length] = L'\0';
+    } catch (...) {
+        platform::trailCurrentException();
+    }
+}
+
 std::wstring wideText(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
@@ -163,17 +180,7 @@ std::optional<LRESULT> Win32ListView::notified(NMHDR& header) noexcept {
         return 0;
     case LVN_GETINFOTIPW: {
         auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
-        if (tip.pszText == nullptr || tip.cchTextMax <= 0) {
-            return 0;
-        }
-        try {
-            const std::wstring wide = platform::win32::wideFromUtf8(rowOffer(tip.iItem + 1).tip);
-            const std::size_t length = std::min(wide.size(), static_cast<std::size_t>(tip.cchTextMax - 1));
-            std::copy_n(wide.data(), length, tip.pszText);
-            tip.pszText[length] = L'\0';
-        } catch (...) {
-            platform::trailCurrentException();
-        }
+        copyIntoBuffer(rowOffer(tip.iItem + 1).tip, tip.pszText, tip.cchTextMax);
         return 0;
     }
     default:
@@ -269,19 +276,15 @@ void Win32ListView::ensureVisible(std::int64_t row) noexcept {
 
 void Win32ListView::fillDisplayInfo(NMLVDISPINFOW& info) const noexcept {
     LVITEMW& item = info.item;
-    if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-        item.pszText[0] = L'\0';
+    if ((item.mask & LVIF_TEXT) != 0) {
+        std::optional<std::string> text;
         try {
-            if (const auto text = m_rows.text(item.iItem, item.iSubItem)) {
-                const std::wstring wide = platform::win32::wideFromUtf8(*text);
-                const std::size_t length = std::min(wide.size(), static_cast<std::size_t>(item.cchTextMax - 1));
-                std::copy_n(wide.data(), length, item.pszText);
-                item.pszText[length] = L'\0';
-            }
+            text = m_rows.text(item.iItem, item.iSubItem);
         } catch (...) {
             platform::trailCurrentException();
             // The cell stays empty.
         }
+        copyIntoBuffer(text.value_or(std::string()), item.pszText, item.cchTextMax);
     }
     if ((item.mask & LVIF_IMAGE) != 0) {
         const int icon = item.iSubItem == 0 ? m_rows.icon(item.iItem) : 0;
