@@ -15,14 +15,6 @@ void QtTimer::setInterval(std::int32_t milliseconds) noexcept {
     arm();
 }
 
-int QtTimer::ticksRunning() const {
-    int running = 0;
-    for (const auto& slot : m_slots) {
-        running += slot.busy ? 1 : 0;
-    }
-    return running;
-}
-
 // Stops every idle timer and, when ticks are due, starts the first idle one
 // afresh: enabling the timer or changing its interval starts a new period.
 void QtTimer::arm() {

@@ -23,9 +23,6 @@ public:
     std::int32_t interval() const noexcept override { return m_interval; }
     void setInterval(std::int32_t milliseconds) noexcept override;
 
-    // How many of the pool's timers are inside a tick right now (for tests).
-    int ticksRunning() const;
-
 private:
     struct Slot {
         std::unique_ptr<QTimer> timer;

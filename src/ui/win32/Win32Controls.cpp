@@ -157,9 +157,7 @@ void Win32Timer::fired() noexcept {
     if (!m_enabled || m_interval <= 0) {
         return;
     }
-    ++m_running;
     view::runHandler(onTick);
-    --m_running;
 }
 
 Win32ListView::Win32ListView(HWND window) : m_window(window) {

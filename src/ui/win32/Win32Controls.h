@@ -79,8 +79,6 @@ public:
     UINT_PTR id() const { return m_id; }
     // WM_TIMER with this timer's id.
     void fired() noexcept;
-    // How many of this timer's ticks are running now, nested (for tests).
-    int ticksRunning() const { return m_running; }
 
 private:
     void arm() noexcept;
@@ -89,7 +87,6 @@ private:
     UINT_PTR m_id;
     bool m_enabled = false;
     std::int32_t m_interval = 0;
-    int m_running = 0;
 };
 
 // A virtual report-view list: the rows live in a LogRows, and the control
