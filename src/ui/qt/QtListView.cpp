@@ -2,6 +2,7 @@
 #include "platform/trail.h"
 
 #include <QMenu>
+#include <QScrollBar>
 
 namespace ui {
 
@@ -60,8 +61,24 @@ void QtListView::ensureVisible(std::int64_t row) noexcept {
         return;
     }
     if (row >= 1 && row <= m_model->rows().size()) {
+        if (m_followed == followed(row)) {
+            return;
+        }
         m_view->scrollTo(m_model->index(static_cast<int>(row - 1), 0));
+        m_followed = followed(row);
     }
+}
+
+QtListView::Followed QtListView::followed(std::int64_t row) const {
+    const QScrollBar& vertical = *m_view->verticalScrollBar();
+    const QScrollBar& horizontal = *m_view->horizontalScrollBar();
+    return {row,
+            m_model->rows().size(),
+            vertical.value(),
+            vertical.maximum(),
+            horizontal.value(),
+            horizontal.maximum(),
+            m_view->viewport()->size()};
 }
 
 } // namespace ui

@@ -23,6 +23,20 @@ public:
 private:
     // Where the row menu was last asked for, on the screen.
     QPoint m_menuAt;
+    // The view as the last scroll to a row left it. Follow Log asks on every
+    // tick; while nothing has moved since, the row is in view already.
+    struct Followed {
+        std::int64_t row = 0;
+        std::int64_t rows = 0;
+        int down = 0; // the scroll bars' values and their ends
+        int downEnd = 0;
+        int across = 0;
+        int acrossEnd = 0;
+        QSize viewport;
+        bool operator==(const Followed&) const = default;
+    };
+    Followed followed(std::int64_t row) const;
+    std::optional<Followed> m_followed;
 
     QTreeView* m_view;
     LogListModel* m_model;

@@ -33,6 +33,13 @@ void PictureWidget::showPixmap(const QPixmap& pixmap) {
     update();
 }
 
+void PictureWidget::showFrame(const QPixmap& frame) {
+    // Drawn within the tick that steps the animation: a repaint request
+    // would cost the loop another turn (and the thread another wake-up).
+    m_pixmap = frame;
+    repaint();
+}
+
 void PictureWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(backgroundRole()));
@@ -65,7 +72,7 @@ void QtPictureBox::fillRectangle(std::int32_t left, std::int32_t top, std::int32
 
 void QtPictureBox::showImage(int index) noexcept {
     if (index >= 1 && static_cast<std::size_t>(index) <= m_images.size()) {
-        m_widget->showPixmap(m_images[static_cast<std::size_t>(index - 1)]);
+        m_widget->showFrame(m_images[static_cast<std::size_t>(index - 1)]);
     }
 }
 

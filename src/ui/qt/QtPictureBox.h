@@ -20,6 +20,8 @@ public:
     void clearPicture();
     void fillRectangle(int left, int top, int right, int bottom, const QColor& colour);
     void showPixmap(const QPixmap& pixmap);
+    // One of its image list's pictures: a frame of the busy animation.
+    void showFrame(const QPixmap& frame);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,7 +1,7 @@
 // The Qt view beside its contract (viewContract_qt_test.cpp): the main
 // window laid out as its control table designs it, its keyboard and
 // accessibility, the tray on QSystemTrayIcon, the watch timer ticking while a
-// tick's copy runs, and the dialog filter.
+// tick's copy runs, the list following its newest row, and the dialog filter.
 
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
@@ -18,6 +18,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -185,6 +186,33 @@ private slots:
         window.controls().chkMonitor.setValue(0);
         form.Form_Unload();
         QVERIFY(flushIniWrites(std::chrono::minutes(1))); // before the folder goes
+    }
+
+    // Follow Log asks on every tick; the list skips the asks that would not
+    // move it, but never one after the user scrolled or the view changed size.
+    void followingBringsTheNewestRowBackIntoView() {
+        ui::MainWindow window;
+        window.show();
+        auto controls = window.controls();
+        view::ListView& list = controls.lstLog;
+        auto* view = window.logView();
+        const auto newestInView = [&] {
+            const QModelIndex newest = window.logModel()->index(static_cast<int>(list.rowCount() - 1), 0);
+            return view->viewport()->rect().contains(view->visualRect(newest));
+        };
+        for (int row = 1; row <= 60; ++row) {
+            list.appendRow(ChangeRow{});
+            list.ensureVisible(row);
+        }
+        QVERIFY(newestInView());
+        view->verticalScrollBar()->setValue(0);
+        QVERIFY(!newestInView());
+        list.ensureVisible(60);
+        QVERIFY(newestInView());
+        view->resize(view->width(), view->height() / 2);
+        QTest::qWait(0);
+        list.ensureVisible(60);
+        QVERIFY(newestInView());
     }
 
     void dialogFilterInQtsForm() {
