@@ -1,6 +1,7 @@
 #include "ui/qt/LogListModel.h"
 
 #include "platform/trail.h"
+#include "ui/qt/QtText.h"
 #include "view/listColumns.h"
 
 #include <limits>
@@ -41,7 +42,7 @@ QVariant LogListModel::data(const QModelIndex& index, int role) const {
         // Only the rows on screen are asked for, so their texts are made here.
         try {
             const auto text = m_rows.text(index.row(), index.column());
-            return text ? QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())) : QString();
+            return text ? toQString(*text) : QString();
         } catch (...) {
             platform::trailCurrentException();
             return QString(); // no memory left to make the text: the cell stays empty
@@ -62,8 +63,7 @@ QVariant LogListModel::data(const QModelIndex& index, int role) const {
 QVariant LogListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         static_cast<std::size_t>(section) < view::kListColumns.size()) {
-        const auto header = view::kListColumns[static_cast<std::size_t>(section)].header;
-        return QString::fromUtf8(header.data(), static_cast<qsizetype>(header.size()));
+        return toQString(view::kListColumns[static_cast<std::size_t>(section)].header);
     }
     return QAbstractTableModel::headerData(section, orientation, role);
 }

@@ -6,6 +6,7 @@
 #include "ui/qt/QtLabel.h"
 #include "ui/qt/QtListView.h"
 #include "ui/qt/QtPictureBox.h"
+#include "ui/qt/QtText.h"
 #include "ui/qt/QtTextBox.h"
 #include "ui/qt/QtTimer.h"
 #include "ui/qt/Twips.h"
@@ -25,10 +26,6 @@
 namespace ui {
 
 namespace {
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The designed face where it is installed; otherwise the closest sans serif at hand.
 QFont qtFont(const view::Font& design) {

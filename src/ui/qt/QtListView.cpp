@@ -1,5 +1,6 @@
 #include "ui/qt/QtListView.h"
 #include "platform/trail.h"
+#include "ui/qt/QtText.h"
 
 #include <QMenu>
 #include <QScrollBar>
@@ -25,8 +26,7 @@ std::optional<view::RowCommand> QtListView::popupRowMenu(bool enabled) noexcept 
     try {
         QMenu menu(m_view);
         for (const auto& item : view::kRowMenu) {
-            QAction* action =
-                menu.addAction(QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size())));
+            QAction* action = menu.addAction(toQString(item.caption));
             action->setEnabled(enabled);
             action->setData(static_cast<int>(item.command));
         }

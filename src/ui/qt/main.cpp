@@ -9,6 +9,7 @@
 #include "ui/qt/EndSignals.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
+#include "ui/qt/QtText.h"
 #include "ui/qt/SingleInstance.h"
 
 #include <QApplication>
@@ -77,8 +78,7 @@ int main(int argc, char** argv) {
         QApplication::setApplicationName(QStringLiteral("Sentrel"));
         // Lets the desktop match the window with the installed desktop entry,
         // and so show the entry's name and icon for it.
-        QApplication::setDesktopFileName(
-            QString::fromUtf8(kDesktopId.data(), static_cast<qsizetype>(kDesktopId.size())));
+        QApplication::setDesktopFileName(ui::toQString(kDesktopId));
         // The program ends when the window has unloaded and no copy runs, not
         // merely when its last window closes.
         QApplication::setQuitOnLastWindowClosed(false);

@@ -5,6 +5,7 @@
 
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/QtHost.h"
+#include "ui/qt/QtText.h"
 #include "ui/qt/QtTray.h"
 #include "ui/qt/Twips.h"
 
@@ -26,9 +27,7 @@
 #include <filesystem>
 #include <fstream>
 
-static QString toQString(std::string_view chars) {
-    return QString::fromUtf8(chars.data(), static_cast<qsizetype>(chars.size()));
-}
+using ui::toQString;
 
 // A control in one line, so that a mismatch names the control and shows what differs.
 static QString describe(const QString& name, const QRect& place, const QString& text, const QFont& font) {
