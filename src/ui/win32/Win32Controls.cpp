@@ -186,8 +186,12 @@ std::optional<LRESULT> Win32ListView::notified(NMHDR& header) noexcept {
     }
 }
 
+LRESULT Win32ListView::focusedItem() const noexcept {
+    return ::SendMessageW(m_window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+}
+
 void Win32ListView::openFocusedRow() const noexcept {
-    const auto item = ::SendMessageW(m_window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+    const auto item = focusedItem();
     if (item >= 0) {
         runRowCommand(item + 1, view::RowCommand::OpenCopy);
     }
@@ -198,7 +202,7 @@ void Win32ListView::contextMenu(LPARAM at) noexcept {
     LRESULT item = -1;
     if (screen.x == -1 && screen.y == -1) {
         // From the keyboard: the focused row, the menu below its text.
-        item = ::SendMessageW(m_window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+        item = focusedItem();
         RECT place{};
         place.left = LVIR_LABEL;
         if (item < 0 ||

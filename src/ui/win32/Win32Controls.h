@@ -115,6 +115,9 @@ public:
     std::optional<view::RowCommand> popupRowMenu(bool enabled) noexcept override;
 
 private:
+    // The row with the keyboard's focus, from 0; -1 for none.
+    LRESULT focusedItem() const noexcept;
+
     HWND m_window;
     POINT m_menuAt{};
     logview::LogRows m_rows;
