@@ -3,7 +3,10 @@
 // interval, the latency from a save to its row and log line at intervals of
 // 100 ms and 10 s, and the CPU time and wake-ups of watching an unchanged
 // file at 500 ms next to fswatch's poll monitor at the same interval, run
-// side by side.
+// side by side. Beside them runs a bare Qt window that does only what any
+// tick of a window like ours must: wake on a timer, repaint a 32x32 box, and
+// wake a thread that opens, leases and closes the file; it shows how much of
+// our figure is this machine's floor for that.
 
 #include "benchHost.h"
 #include "processUsage.h"
@@ -15,22 +18,28 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
 
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -75,10 +84,86 @@ ThreadUsage usageOf(pid_t pid) {
     return usage;
 }
 
+// Starts `program` with `arguments`, its output dropped; -1 if it cannot start.
+pid_t spawnQuiet(const char* program, std::vector<const char*> arguments) {
+    arguments.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    if (::posix_spawnp(&pid, program, &quiet, nullptr, const_cast<char**>(arguments.data()), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&quiet);
+    return pid;
+}
+
+void stop(pid_t pid) {
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
+}
+
+// The bare window: runs until it is killed.
+int bareWindow(int argc, char** argv) {
+    QApplication application(argc, argv);
+    class Box : public QWidget {
+    public:
+        using QWidget::QWidget;
+        int frame = 0;
+
+    protected:
+        void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), QColor(frame * 14, 0, 0)); }
+    };
+    QWidget window;
+    window.resize(600, 400);
+    Box box(&window);
+    box.setGeometry(10, 10, 32, 32);
+    box.setAttribute(Qt::WA_OpaquePaintEvent);
+    window.show();
+    const std::string file = argv[2];
+    std::mutex mutex;
+    std::condition_variable wanted;
+    int looks = 0;
+    std::thread([&] {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            wanted.wait(lock, [&] { return looks > 0; });
+            --looks;
+            lock.unlock();
+            const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            struct stat status {};
+            ::fstat(fd, &status);
+            ::fcntl(fd, F_SETLEASE, F_WRLCK);
+            ::fcntl(fd, F_SETLEASE, F_UNLCK);
+            ::close(fd);
+            lock.lock();
+        }
+    }).detach();
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        box.frame = (box.frame + 1) % 18;
+        box.repaint();
+        {
+            const std::lock_guard lock(mutex);
+            ++looks;
+        }
+        wanted.notify_one();
+    });
+    timer.start(500);
+    return application.exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (argc == 3 && std::string(argv[1]) == "--bare") {
+        return bareWindow(argc, argv);
+    }
     QApplication application(argc, argv);
     const auto folder = fs::temp_directory_path() / ("sentrel-events-bench-" + std::to_string(::getpid()));
     fs::create_directories(folder);
@@ -186,24 +271,23 @@ int main(int argc, char** argv) {
         c.window.setState(shown ? view::WindowState::Normal : view::WindowState::Minimized);
         c.chkMonitor.setValue(1);
         runLoopFor(1000ms);
-        pid_t fswatch = -1;
         const std::string file = watched.string();
-        const char* arguments[] = {"fswatch", "--monitor=poll_monitor", "--latency=0.5", file.c_str(), nullptr};
-        posix_spawn_file_actions_t quiet;
-        posix_spawn_file_actions_init(&quiet);
-        posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        const bool peer =
-            ::posix_spawnp(&fswatch, "fswatch", &quiet, nullptr, const_cast<char**>(arguments), environ) == 0;
-        posix_spawn_file_actions_destroy(&quiet);
+        const pid_t fswatch =
+            spawnQuiet("fswatch", {"fswatch", "--monitor=poll_monitor", "--latency=0.5", file.c_str()});
+        const bool peer = fswatch > 0;
+        const pid_t bare = shown ? spawnQuiet("/proc/self/exe", {"events_bench", "--bare", file.c_str()}) : -1;
         runLoopFor(1000ms);
         const auto ours = ownUsage();
         const auto gui = cpuSecondsOf(threadUsage());
         const auto theirs = peer ? usageOf(fswatch) : ThreadUsage{};
+        const auto bareUsage = bare > 0 ? usageOf(bare) : ThreadUsage{};
         const double seconds = 20;
         runLoopFor(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
         const auto oursAfter = ownUsage();
         const double guiCpu = (cpuSecondsOf(threadUsage()) - gui) * 1e6 / seconds;
         const auto theirsAfter = peer ? usageOf(fswatch) : ThreadUsage{};
+        const double bareCpu = bare > 0 ? (usageOf(bare).cpuNanoseconds - bareUsage.cpuNanoseconds) / 1e3 / seconds : 0;
+        stop(bare);
         const double ourCpu = (oursAfter.cpuNanoseconds - ours.cpuNanoseconds) / 1e3 / seconds;
         const double peerCpu = (theirsAfter.cpuNanoseconds - theirs.cpuNanoseconds) / 1e3 / seconds;
         std::printf("Idle at 500 ms, window %s: %.0f us CPU per s, %.1f wake-ups per s",
@@ -217,8 +301,12 @@ int main(int argc, char** argv) {
             std::printf("  per look: ours %.0f us (2 per s; the GUI thread %.0f, the others %.0f), fswatch %.0f us (1 "
                         "per s) -> %.2f x\n",
                         ourCpu / 2, guiCpu / 2, (ourCpu - guiCpu) / 2, peerCpu, ourCpu / 2 / std::max(peerCpu, 1.0));
-            ::kill(fswatch, SIGTERM);
-            ::waitpid(fswatch, nullptr, 0);
+            if (bare > 0) {
+                std::printf("  the floor, a bare Qt window (timer, 32x32 repaint, a thread that opens, leases and "
+                            "closes the file): %.0f us per look -> %.2f x fswatch\n",
+                            bareCpu / 2, bareCpu / 2 / std::max(peerCpu, 1.0));
+            }
+            stop(fswatch);
         } else {
             std::printf("; fswatch not found (./dev bench installs it)\n");
         }
