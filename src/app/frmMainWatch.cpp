@@ -119,7 +119,7 @@ void frmMain::Timer1_Timer() {
     m_prober.post([path, quietIf = std::move(quietIf), keep, ticket, waker = m_host.waker(),
                    finish = std::move(finish)] {
         try {
-            constexpr auto kCheckIn = std::chrono::seconds(10);
+            constexpr auto kCheckIn = std::chrono::seconds(30);
             auto next = std::chrono::steady_clock::now();
             const auto checkIn = next + kCheckIn;
             for (;;) {
