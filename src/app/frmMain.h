@@ -144,8 +144,8 @@ private:
     void showCopyFailed(const std::string& reason);
     std::optional<platform::FileStatus> newestRowVersion() const;
     void notifyCopyFailed(const std::string& file, const std::string& reason);
-    void showBalloon(const std::string& message, const std::string& title, std::int32_t icon);
     // frmMainTray.cpp
+    void showBalloon(const std::string& message, const std::string& title, std::int32_t icon);
     void wireSysTray();
     void bringBackMainWindow();
 

@@ -5,7 +5,6 @@
 
 #include "app/frmMain.h"
 
-#include "common/continueOnError.h"
 #include "common/modKorvel.h"
 #include "common/offThread.h"
 #include "copies/DrawProgress.h"
@@ -189,13 +188,6 @@ void frmMain::showCopyFailed(const std::string& reason) {
 
 void frmMain::notifyCopyFailed(const std::string& file, const std::string& reason) {
     showBalloon("File: " + file + "\r\nNo copy was made: " + reason, "Copy Failed", tray::balloonIcon::Error);
-}
-
-// A notification that asks nothing of the user, from the tray icon where there is one.
-void frmMain::showBalloon(const std::string& message, const std::string& title, std::int32_t icon) {
-    if (m_frmSysTray) {
-        continueOnError([&] { m_frmSysTray->ShowBalloonTip(message, title, icon, 100); });
-    }
 }
 
 void frmMain::Timer2_Timer() {

@@ -1,11 +1,19 @@
 // The main window's handling of its tray icon: bring the window back, pop up
 // the menu, and carry out the menu's "open" and "close"; and bringing the
-// window back when another start of the program asks for it.
+// window back when another start of the program asks for it; and the
+// balloons the window shows from the icon.
 
 #include "app/frmMain.h"
 
 #include "common/continueOnError.h"
 #include "tray/RestoreFromTrayMessage.h"
+
+// A notification that asks nothing of the user, from the tray icon where there is one.
+void frmMain::showBalloon(const std::string& message, const std::string& title, std::int32_t icon) {
+    if (m_frmSysTray) {
+        continueOnError([&] { m_frmSysTray->ShowBalloonTip(message, title, icon, 100); });
+    }
+}
 
 void frmMain::wireSysTray() {
     if (!m_frmSysTray) {

@@ -262,13 +262,13 @@ void frmMain::recordChange(const watch::Observation& seen) {
 
 void frmMain::notifyChange(modSentrel::FileState state, const ChangeRecord& record) {
     auto& c = m_controls;
-    if (c.chkBalloonTip.value() == 1 && m_frmSysTray) {
+    if (c.chkBalloonTip.value() == 1) {
+        // A message that cannot be made still lets the beep and the copy follow.
         continueOnError([&] {
             const bool gone = state == modSentrel::fsError || state == modSentrel::fsNoFile;
-            m_frmSysTray->ShowBalloonTip(
-                watch::balloonMessage(modKorvel::GetFileName(c.txtFileName.text(), false), record),
-                gone ? "File Removed" : "File Changed", gone ? tray::balloonIcon::Warning : tray::balloonIcon::Info,
-                100);
+            showBalloon(watch::balloonMessage(modKorvel::GetFileName(c.txtFileName.text(), false), record),
+                        gone ? "File Removed" : "File Changed",
+                        gone ? tray::balloonIcon::Warning : tray::balloonIcon::Info);
         });
     }
     if (c.chkBeep.value() == 1) {
